@@ -1,0 +1,19 @@
+// The options window.
+#pragma once
+
+#include "core/opts_form.h"
+#include "ui/tool_window.h"
+
+namespace ulz::ui {
+
+class TOpts : public ToolWindow {
+    Q_OBJECT
+public:
+    TOpts(ProgramWindows& windows, OptsForm& core);
+    void sync();
+
+private:
+    OptsForm& core_;
+};
+
+}  // namespace ulz::ui
