@@ -249,6 +249,7 @@ void TForm1::connectEvents() {
 void TForm1::sync() {
     binder_->sync(core_);
     if (isEnabled() != core_.window.enabled) setEnabled(core_.window.enabled);
+    if (isVisible() != core_.window.visible) setVisible(core_.window.visible);
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -256,6 +257,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    core_.window.visible = false;
     event->accept();
     // Closing the main window ends the program, whatever else is open.
     QCoreApplication::quit();
