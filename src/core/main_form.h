@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/canvas.h"
 #include "core/controls.h"
 #include "core/pinger.h"
 
@@ -24,6 +25,8 @@ struct MainFormControls {
 
     // Group "Ping".
     GroupBox gpPing{"Ping"};
+    Rgb shape1Brush{255, 255, 255};  // the frame behind the ping graph: its background
+    Canvas pingraph{375, 119};
     Button Button1{kStartStatsCaption};
     Button Button2{kStartBenchCaption};
     ComboBox host{true};
@@ -66,7 +69,7 @@ struct MainFormControls {
     // Calls f(name, control) for every control, with the window's object names.
     template <class F>
     void forEachControl(F&& f) {
-        f("gpPing", gpPing), f("Button1", Button1), f("Button2", Button2), f("host", host);
+        f("gpPing", gpPing), f("pingraph", pingraph), f("Button1", Button1), f("Button2", Button2), f("host", host);
         f("tbHech", tbHech), f("autoech", autoech), f("tbEch", tbEch);
         f("lbMin", lbMin), f("lbMoy", lbMoy), f("lbMax", lbMax), f("lbAct", lbAct);
         f("lbEch", lbEch), f("lbCoup", lbCoup), f("lbPingZ", lbPingZ);
@@ -87,8 +90,6 @@ struct MainFormControls {
 // Sample value that stands for a request that timed out.
 inline constexpr std::int32_t TimeoutSample = 1000;
 inline constexpr int kPingBufferSize = 4000;
-// Height of the ping graph's picture, in pixels.
-inline constexpr int kPingGraphHeight = 119;
 
 // State of the ping statistics test and of the ping benchmark that runs on it.
 struct PingState {
@@ -131,6 +132,11 @@ public:
     void PingCollectTimer();
     void Ping1EchoReply(std::uint32_t rtt);
     bool pingPending() const { return pingInFlight_; }
+
+    // Ping graph.
+    void tmGraphTimer();
+    void tbEchChange();
+    void tbHechChange();
 
     PingState ping;
 

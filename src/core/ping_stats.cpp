@@ -90,7 +90,7 @@ void MainForm::pingCollectFinish(const PingOutcome& outcome) {
         samples[static_cast<std::size_t>(k) + 1] = v;
         if (v > winMax && v < 1000) {
             if (autoech.checked) {
-                ping.graphScale = static_cast<float>((kPingGraphHeight + 0.0) / (v + 0.01));
+                ping.graphScale = static_cast<float>((pingraph.height() + 0.0) / (v + 0.01));
             }
             winMax = v;
             lbMax.caption = intToStr(v) + "ms";

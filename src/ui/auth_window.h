@@ -1,4 +1,5 @@
-// The verification window.
+// The verification window: a ping report's figures and certificate, and a
+// throughput report's below them.
 #pragma once
 
 #include "core/auth_form.h"
@@ -13,6 +14,11 @@ public:
     void sync();
 
 private:
+    // Each returns the width its rows need.
+    int buildPingGroup();
+    int buildDebitGroup();
+    void connectEvents();
+
     AuthForm& core_;
 };
 

@@ -3,8 +3,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -142,6 +144,23 @@ void ControlBinder::apply(QObject* o, const MemoLines& m) {
     for (const auto& line : m.lines) lines << q(line);
     const QString text = lines.join(QLatin1Char('\n'));
     if (w->toPlainText() != text) w->setPlainText(text);
+}
+
+void ControlBinder::apply(QObject* o, const Canvas& m) {
+    auto* w = as<QLabel>(o);
+    // The revision drawn last is kept on the widget: the picture is copied only when it changed.
+    const auto revision = static_cast<qulonglong>(m.revision());
+    if (w->property("ulzRevision").toULongLong() == revision && !w->pixmap().isNull()) return;
+    QImage image(m.width(), m.height(), QImage::Format_RGB32);
+    for (int y = 0; y < m.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < m.width(); ++x) {
+            const Rgb p = m.pixel(x, y);
+            line[x] = qRgb(p.r, p.g, p.b);
+        }
+    }
+    w->setPixmap(QPixmap::fromImage(image));
+    w->setProperty("ulzRevision", revision);
 }
 
 }  // namespace ulz::ui

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <stdexcept>
 
+#include "core/canvas.h"
 #include "core/controls.h"
 
 namespace ulz::ui {
@@ -44,6 +45,7 @@ private:
     static void apply(QObject* o, const GroupBox& m);
     static void apply(QObject* o, const Timer& m);
     static void apply(QObject* o, const MemoLines& m);
+    static void apply(QObject* o, const Canvas& m);
 
     QHash<QString, QObject*> objects_;
 };

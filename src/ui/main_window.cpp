@@ -130,7 +130,7 @@ void TForm1::buildDebitGroup(QWidget* client) {
     makeRadio(g, "rbKos", 200, 356);
     makeRadio(g, "RadioButton2", 260, 356);
 
-    QGroupBox* stats = makeGroup(g, "GroupBox3", 198, 156, 187, 196);
+    QGroupBox* stats = makeGroup(g, "GroupBox3", 196, 156, 193, 196);
     stats->setTitle(QStringLiteral("Statistiques débit"));
     struct Row {
         const char* captionName;
@@ -153,9 +153,12 @@ void TForm1::buildDebitGroup(QWidget* client) {
     int y = 16;
     for (const Row& row : rows) {
         makeLabel(stats, row.captionName, QString::fromUtf8(row.caption), 6, y);
-        const int x = row.second ? 70 : 130;
-        makeLabel(stats, row.figure, QString(), x, y, row.second ? 55 : 55, 13);
-        if (row.second) makeLabel(stats, row.second, QString(), 128, y, 55, 13);
+        if (row.second) {
+            makeLabel(stats, row.figure, QString(), 88, y, 50, 13);
+            makeLabel(stats, row.second, QString(), 140, y, 50, 13);
+        } else {
+            makeLabel(stats, row.figure, QString(), 140, y, 50, 13);
+        }
         y += 15;
     }
     makeHelpButton(stats, "bitExpl", 156, y - 4);
@@ -201,6 +204,8 @@ void TForm1::connectEvents() {
             [this] { handle(&MainForm::Button1Click); });
     connect(qobject_cast<QTimer*>(widget("PingCollect")), &QTimer::timeout, this,
             [this] { handle(&MainForm::PingCollectTimer); });
+    connect(qobject_cast<QTimer*>(widget("tmGraph")), &QTimer::timeout, this,
+            [this] { handle(&MainForm::tmGraphTimer); });
     for (const char* help : kHelpButtons) {
         connect(qobject_cast<QPushButton*>(widget(help)), &QPushButton::clicked, this,
                 [this, help] { windows_.run([this, help] { core_.bitPingClick(help); }); });
@@ -220,11 +225,22 @@ void TForm1::connectEvents() {
             windows_.run([&model, index] { model.select(index); });
         });
     }
-    const std::pair<const char*, TrackBar*> trackBars[] = {
-        {"tbHech", &core_.tbHech}, {"tbEch", &core_.tbEch}, {"tbHechT", &core_.tbHechT}, {"tbEchT", &core_.tbEchT}};
-    for (const auto& [name, model] : trackBars) {
-        connect(qobject_cast<QSlider*>(widget(name)), &QSlider::valueChanged, this,
-                [this, model = model](int value) { windows_.run([model, value] { model->position = value; }); });
+    struct TrackBarEvent {
+        const char* name;
+        TrackBar* model;
+        void (MainForm::*change)();
+    };
+    const TrackBarEvent trackBars[] = {{"tbHech", &core_.tbHech, &MainForm::tbHechChange},
+                                       {"tbEch", &core_.tbEch, &MainForm::tbEchChange},
+                                       {"tbHechT", &core_.tbHechT, nullptr},
+                                       {"tbEchT", &core_.tbEchT, nullptr}};
+    for (const TrackBarEvent& t : trackBars) {
+        connect(qobject_cast<QSlider*>(widget(t.name)), &QSlider::valueChanged, this, [this, t](int value) {
+            windows_.run([this, t, value] {
+                t.model->position = value;
+                if (t.change) (core_.*t.change)();
+            });
+        });
     }
     const std::pair<const char*, CheckBox*> checkBoxes[] = {
         {"autoech", &core_.autoech}, {"autoechT", &core_.autoechT}, {"burst", &core_.burst}};

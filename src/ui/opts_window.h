@@ -1,4 +1,4 @@
-// The options window.
+// The options window: region, modem, plan and the plan's rates.
 #pragma once
 
 #include "core/opts_form.h"
@@ -13,6 +13,8 @@ public:
     void sync();
 
 private:
+    void connectEvents();
+
     OptsForm& core_;
 };
 

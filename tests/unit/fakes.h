@@ -6,12 +6,20 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <ostream>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "core/app.h"
+
+namespace ulz {
+// Readable colours in test failures.
+inline void PrintTo(const Rgb& c, std::ostream* os) {
+    *os << "rgb(" << int(c.r) << "," << int(c.g) << "," << int(c.b) << ")";
+}
+}  // namespace ulz
 
 namespace ulz::testing {
 
