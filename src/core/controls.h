@@ -58,10 +58,17 @@ struct ComboBox {
     bool editable = false;
     bool enabled = true;
 
-    // Selecting by program raises no change event.
+    // Selecting by program raises no change event. An index outside the
+    // list leaves no selection; an editable box then keeps its typed text,
+    // unless the selection is cleared on purpose with -1.
     void select(int index) {
-        itemIndex = index >= 0 && index < static_cast<int>(items.size()) ? index : -1;
-        text = itemIndex >= 0 ? items[static_cast<std::size_t>(itemIndex)] : std::string();
+        if (index >= 0 && index < static_cast<int>(items.size())) {
+            itemIndex = index;
+            text = items[static_cast<std::size_t>(index)];
+            return;
+        }
+        itemIndex = -1;
+        if (!editable || index == -1) text.clear();
     }
 };
 

@@ -103,6 +103,15 @@ struct PingState {
     bool benchActive = false;
 };
 
+// The ping benchmark's walk over the host list.
+struct PingBenchState {
+    static constexpr std::int32_t benchPingsPerHost = 10;
+    std::int32_t benchHostPings = 0;
+    float benchHostSum = 0.0f;  // accumulated in single precision
+    std::int32_t benchHostMin = 0;
+    std::int32_t benchHostMax = 0;
+};
+
 // Names of the seven help buttons.
 inline constexpr std::array<const char*, 7> kHelpButtons = {
     "bitPing", "bitPZelk", "bitAna", "bitCharg", "bitReset", "bitTBench", "bitExpl"};
@@ -138,13 +147,19 @@ public:
     void tbEchChange();
     void tbHechChange();
 
+    // Ping benchmark: start and stop.
+    void Button2Click();
+
     PingState ping;
+    PingBenchState bench;
 
 private:
     void pingCollectFinish(const PingOutcome& outcome);
     // Ends any request in flight: its outcome will be ignored.
     void dropPendingPing();
-    void pingBenchStep();
+    // The benchmark's share of the reply step, with the time as reported.
+    void pingBenchStep(std::uint32_t rtt);
+    void endPingBench();
 
     App& app_;
     Pinger& pinger_;

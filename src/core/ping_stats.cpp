@@ -67,10 +67,8 @@ void MainForm::Ping1EchoReply(std::uint32_t rtt) {
         lbAct.caption = intToStr(rtt) + "ms";
     }
     ++ping.pingCount;
-    if (ping.benchActive) pingBenchStep();
+    if (ping.benchActive) pingBenchStep(rtt);
 }
-
-void MainForm::pingBenchStep() {}
 
 void MainForm::pingCollectFinish(const PingOutcome& outcome) {
     std::int32_t winMax = 0, winMin = 1000, winSum = 0, winLost = 0;

@@ -202,6 +202,8 @@ void TForm1::connectEvents() {
 
     connect(qobject_cast<QPushButton*>(widget("Button1")), &QPushButton::clicked, this,
             [this] { handle(&MainForm::Button1Click); });
+    connect(qobject_cast<QPushButton*>(widget("Button2")), &QPushButton::clicked, this,
+            [this] { handle(&MainForm::Button2Click); });
     connect(qobject_cast<QTimer*>(widget("PingCollect")), &QTimer::timeout, this,
             [this] { handle(&MainForm::PingCollectTimer); });
     connect(qobject_cast<QTimer*>(widget("tmGraph")), &QTimer::timeout, this,
