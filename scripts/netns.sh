@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Test hosts in network namespaces, for the system tests and benchmarks.
 # Source it from bash, then:
 #
@@ -11,8 +12,10 @@
 #
 # Every namespace is named ulz-<pid of the sourcing shell>-<name>, so runs do
 # not collide, and all of them, with the processes started in them, go away
-# when the shell exits, failed or not. Links use 10.213.<index>.0/30 and live
-# only inside these namespaces: the root namespace is never touched.
+# when the shell exits, failed or not (the library owns the EXIT, INT, TERM and
+# HUP traps). Links use 10.213.<index>.0/30 and live only inside these
+# namespaces: the root namespace is never touched. Responders are children of
+# the shell: wait for your own jobs by pid, since a bare `wait` waits for them too.
 
 ULZ_NETNS_PREFIX=""
 ULZ_NETNS_NAMES=()
@@ -73,10 +76,12 @@ ulz_netns_link() {
     # the root namespace.
     ip -n "$a" link add "v$index-$2" type veth peer name "v$index-$1" netns "$b" ||
         ulz_netns_fail "veth between $a and $b"
-    ip -n "$a" addr add "$(ulz_netns_addr "$index" 1)/30" dev "v$index-$2" &&
+    if ! { ip -n "$a" addr add "$(ulz_netns_addr "$index" 1)/30" dev "v$index-$2" &&
         ip -n "$b" addr add "$(ulz_netns_addr "$index" 2)/30" dev "v$index-$1" &&
         ip -n "$a" link set "v$index-$2" up &&
-        ip -n "$b" link set "v$index-$1" up || ulz_netns_fail "addresses on link $index"
+        ip -n "$b" link set "v$index-$1" up; }; then
+        ulz_netns_fail "addresses on link $index"
+    fi
 }
 
 # ulz_netns_sysctl NAME key=value...

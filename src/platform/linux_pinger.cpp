@@ -32,9 +32,12 @@ constexpr const char* kPermissionError =
     "Impossible d'envoyer un ping : le système refuse les sockets ICMP. Autorisez votre groupe "
     "dans net.ipv4.ping_group_range (sysctl) ou donnez à ce programme la capacité CAP_NET_RAW.";
 
-// Resolved once per address text; the cache stays small because the program
-// pings one host at a time.
+// Resolved once per address text, so that a statistics run does not query
+// the name server every second; small, because the program pings one host at
+// a time. A name is looked up again after a while, as its address may change
+// during a run of several days; if that look-up fails, the old address stays.
 constexpr std::size_t kMaxCachedHosts = 16;
+constexpr auto kResolveAgainAfter = std::chrono::minutes(10);
 
 // Room for the largest IPv4 datagram, so a reply is never truncated (a
 // truncated reply would fail its checksum).
@@ -62,6 +65,7 @@ struct Target {
     sockaddr_storage address{};
     socklen_t length = 0;
     icmp::IpAddress ip;
+    Clock::time_point resolvedAt;
 };
 
 icmp::IpAddress toIpAddress(const sockaddr_storage& address) {
@@ -124,7 +128,7 @@ public:
     Result serve(const std::string& host, int size) {
         Result result;
         const Target* target = resolve(host);
-        if (!target) return result;  // no request goes out: no outcome but "nothing happened"
+        if (!target) return result;  // does not resolve: no request, no reply, no error
 
         const bool v4 = target->ip.family == icmp::Family::V4;
         const int domain = v4 ? AF_INET : AF_INET6;
@@ -178,14 +182,20 @@ public:
 
 private:
     const Target* resolve(const std::string& host) {
-        if (const auto it = cache_.find(host); it != cache_.end()) return &it->second;
+        const auto cached = cache_.find(host);
+        if (cached != cache_.end() &&
+            Clock::now() - cached->second.resolvedAt < kResolveAgainAfter) {
+            return &cached->second;
+        }
         if (host.empty() || host.find('\0') != std::string::npos) return nullptr;
 
         addrinfo hints{};
         hints.ai_family = AF_UNSPEC;
         hints.ai_socktype = SOCK_DGRAM;
         addrinfo* list = nullptr;
-        if (::getaddrinfo(host.c_str(), nullptr, &hints, &list) != 0) return nullptr;
+        if (::getaddrinfo(host.c_str(), nullptr, &hints, &list) != 0) {
+            return cached != cache_.end() ? &cached->second : nullptr;
+        }
         // IPv4 first: a machine may well list an IPv6 address for a name
         // while its line carries only IPv4.
         const addrinfo* chosen = nullptr;
@@ -202,10 +212,11 @@ private:
             std::memcpy(&target->address, chosen->ai_addr, chosen->ai_addrlen);
             target->length = chosen->ai_addrlen;
             target->ip = toIpAddress(target->address);
+            target->resolvedAt = Clock::now();
         }
         ::freeaddrinfo(list);
-        if (!target) return nullptr;
-        if (cache_.size() >= kMaxCachedHosts) cache_.clear();
+        if (!target) return cached != cache_.end() ? &cached->second : nullptr;
+        if (cached == cache_.end() && cache_.size() >= kMaxCachedHosts) cache_.clear();
         return &cache_.insert_or_assign(host, *target).first->second;
     }
 

@@ -78,6 +78,9 @@ for mode in ${modes//,/ }; do
     esac
     ulz_netns_sysctl client "net.ipv4.ping_group_range=$range"
     echo "=== $(basename "$binary"), mode $mode ==="
-    ULZ_SOCKET_MODE=$mode ulz_netns_exec client "${runas[@]}" "$binary" "$@" || status=1
+    # In the background so that a signal (a ctest time-out) is acted on at
+    # once: the cleanup then ends the binary along with its namespace.
+    ULZ_SOCKET_MODE=$mode ulz_netns_exec client "${runas[@]}" "$binary" "$@" &
+    wait "$!" || status=1
 done
 exit "$status"
