@@ -16,6 +16,7 @@
 
 #include "core/app.h"
 #include "platform/file_ini.h"
+#include "platform/linux_interface_table.h"
 #include "platform/linux_pinger.h"
 #include "ui/main_window.h"
 #include "ui/message_box.h"
@@ -38,7 +39,8 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "message: %s\n", qPrintable(text));
     });
     ulz::LinuxPinger pinger(&ulz::ui::ProgramWindows::post);
-    ulz::App app(ulz::Services{pinger, messages, config, perso});
+    ulz::LinuxInterfaceTable interfaces;
+    ulz::App app(ulz::Services{pinger, messages, config, perso, interfaces});
     ulz::ui::ProgramWindows windows(app);
 
     windows.run([&] {
@@ -58,7 +60,8 @@ int main(int argc, char* argv[]) {
 
     std::vector<double> periods;
     for (std::size_t i = 1; i < stamps.size(); ++i) {
-        periods.push_back(std::chrono::duration<double, std::milli>(stamps[i] - stamps[i - 1]).count());
+        periods.push_back(
+            std::chrono::duration<double, std::milli>(stamps[i] - stamps[i - 1]).count());
     }
     const double total =
         std::chrono::duration<double, std::milli>(stamps.back() - stamps.front()).count();

@@ -6,6 +6,7 @@
 #include "core/settings.h"
 #include "platform/exe_dir.h"
 #include "platform/file_ini.h"
+#include "platform/linux_interface_table.h"
 #include "platform/linux_pinger.h"
 #include "ui/message_box.h"
 #include "ui/program_windows.h"
@@ -20,7 +21,8 @@ int main(int argc, char* argv[]) {
         ulz::FileIni perso(dir + ulz::kPersoFileName);
         ulz::ui::QtMessages messages;
         ulz::LinuxPinger pinger(&ulz::ui::ProgramWindows::post);
-        ulz::App app(ulz::Services{pinger, messages, config, perso});
+        ulz::LinuxInterfaceTable interfaces;
+        ulz::App app(ulz::Services{pinger, messages, config, perso, interfaces});
         ulz::ui::ProgramWindows windows(app);
         QApplication::exec();
     } catch (const std::exception& e) {

@@ -4,6 +4,7 @@
 
 #include "core/auth_form.h"
 #include "core/ini_file.h"
+#include "core/interface_table.h"
 #include "core/main_form.h"
 #include "core/messages.h"
 #include "core/opts_form.h"
@@ -17,6 +18,7 @@ struct Services {
     Messages& messages;
     IniFile& config;  // config.ini, read only
     IniFile& perso;   // perso.ini, the user's choices
+    InterfaceTable& interfaces;
 };
 
 class App {

@@ -30,7 +30,7 @@ constexpr HelpText kHelpTexts[] = {
 MainForm::MainForm(App& app) : app_(app), pinger_(app.services.pinger) {
     pinger_.setAddress(kDefaultPingHost);
     LoadIniF();
-    // The interface list is filled by the connection analysis; until then it stays empty.
+    ListInterfaces();
     cbIf.select(app_.services.perso.readInteger("perso", "interface", 2));
 }
 

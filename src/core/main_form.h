@@ -5,10 +5,13 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "core/canvas.h"
 #include "core/controls.h"
+#include "core/ftp_status.h"
 #include "core/pinger.h"
+#include "core/traffic_state.h"
 
 namespace ulz {
 
@@ -39,6 +42,8 @@ struct MainFormControls {
 
     // Group "Débit".
     GroupBox gpDebit{"Débit"};
+    Rgb shape2Brush{255, 255, 255};  // the frame behind the traffic graph: its background
+    Canvas trafgraph{375, 119};
     Label lbTraffic{"DL : 0ko/s (0%) UL : 0ko/s (0%)"};
     Label Label23{"0ko/s"};
     Button Button5{"Download"}, Button7{"Upload"};
@@ -73,7 +78,8 @@ struct MainFormControls {
         f("tbHech", tbHech), f("autoech", autoech), f("tbEch", tbEch);
         f("lbMin", lbMin), f("lbMoy", lbMoy), f("lbMax", lbMax), f("lbAct", lbAct);
         f("lbEch", lbEch), f("lbCoup", lbCoup), f("lbPingZ", lbPingZ);
-        f("gpDebit", gpDebit), f("lbTraffic", lbTraffic), f("Label23", Label23);
+        f("gpDebit", gpDebit), f("trafgraph", trafgraph), f("lbTraffic", lbTraffic);
+        f("Label23", Label23);
         f("Button5", Button5), f("Button7", Button7), f("cbFic", cbFic), f("Button4", Button4);
         f("cbIf", cbIf), f("Button3", Button3), f("Button6", Button6);
         f("tbHechT", tbHechT), f("tbEchT", tbEchT), f("autoechT", autoechT);
@@ -150,8 +156,28 @@ public:
     // Ping benchmark: start and stop.
     void Button2Click();
 
+    // Connection analysis.
+    void ListInterfaces();
+    void ReadIfCounters(int position);
+    void Button3Click();
+    void Button4Click();
+    void burstClick();
+    // Sets the burst box by program; a change of state raises its click handler.
+    void setBurstChecked(bool checked);
+    void cbIfChange();
+    void tmTraffCollectTimer();
+    // The test transfer the analysis reads; until one is attached none is connected.
+    void attachFtp(const FtpStatus& ftp) { ftp_ = &ftp; }
+
+    // Traffic graph and display unit.
+    void tmTGraphTimer();
+    void tbEchTChange();
+    // sender: "rbKos" or "RadioButton2".
+    void rbKosClick(std::string_view sender);
+
     PingState ping;
     PingBenchState bench;
+    TrafficState traffic;
 
 private:
     void pingCollectFinish(const PingOutcome& outcome);
@@ -166,6 +192,7 @@ private:
     bool pingInFlight_ = false;
     std::uint64_t pingGeneration_ = 0;
     bool pingErrorShown_ = false;
+    const FtpStatus* ftp_ = &noFtpTransfer();
 };
 
 }  // namespace ulz

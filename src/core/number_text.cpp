@@ -17,7 +17,9 @@ std::string_view trimBlanks(std::string_view s) {
 
 }  // namespace
 
-std::string intToStr(std::int64_t value) { return std::to_string(value); }
+std::string intToStr(std::int64_t value) {
+    return std::to_string(value);
+}
 
 std::string floatToStr(double value) {
     if (std::isnan(value)) return "NAN";

@@ -93,7 +93,8 @@ void MainForm::endPingBench() {
     result.SetScoreText(intToStr(ping.pingScore) + " PingZelk");
     const std::string certificateText =
         lbMin.caption + lbMoy.caption + lbMax.caption + lbCoup.caption + result.GetScoreText();
-    result.AddReportLine("\r\nCertificat d'authenticité : " + ComputeCertificateOfText(certificateText));
+    result.AddReportLine("\r\nCertificat d'authenticité : " +
+                         ComputeCertificateOfText(certificateText));
     result.ShowResults();
 }
 

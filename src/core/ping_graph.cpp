@@ -21,8 +21,10 @@ void MainForm::tmGraphTimer() {
     std::array<std::int32_t, kColumns> columns{};
     for (int i = 0; i < kColumns; ++i) {
         std::int64_t sum = 0;
-        for (int k = i * ratio; k < i * ratio + ratio; ++k) sum += samples[static_cast<std::size_t>(k)];
-        columns[static_cast<std::size_t>(i)] = ratio > 0 ? static_cast<std::int32_t>(sum / ratio) : 0;
+        for (int k = i * ratio; k < i * ratio + ratio; ++k)
+            sum += samples[static_cast<std::size_t>(k)];
+        columns[static_cast<std::size_t>(i)] =
+            ratio > 0 ? static_cast<std::int32_t>(sum / ratio) : 0;
     }
 
     for (int i = 0; i < kColumns; ++i) {
@@ -42,6 +44,8 @@ void MainForm::tbEchChange() {
     tmGraphTimer();
 }
 
-void MainForm::tbHechChange() { tmGraphTimer(); }
+void MainForm::tbHechChange() {
+    tmGraphTimer();
+}
 
 }  // namespace ulz

@@ -36,7 +36,9 @@ void MainForm::Button1Click() {
     dropPendingPing();
 }
 
-void MainForm::hostChange() { pinger_.setAddress(host.text); }
+void MainForm::hostChange() {
+    pinger_.setAddress(host.text);
+}
 
 void MainForm::dropPendingPing() {
     ++pingGeneration_;

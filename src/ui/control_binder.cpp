@@ -18,7 +18,9 @@
 namespace ulz::ui {
 namespace {
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 // Compares the widget's own state: a child of a disabled group reads as
 // disabled although its own flag is set.
@@ -47,8 +49,8 @@ void ControlBinder::apply(QObject* o, const Label& m) {
     auto* w = as<QLabel>(o);
     if (w->text() != q(m.caption)) w->setText(q(m.caption));
     // The colour last applied is kept on the widget, so the palette is touched only on change.
-    const QVariant wanted = m.fontColor ? QVariant(QColor(m.fontColor->r, m.fontColor->g, m.fontColor->b))
-                                        : QVariant();
+    const QVariant wanted =
+        m.fontColor ? QVariant(QColor(m.fontColor->r, m.fontColor->g, m.fontColor->b)) : QVariant();
     if (w->property("ulzFontColor") != wanted) {
         QPalette p;  // nothing set: the label follows its parent's colours
         if (m.fontColor) p.setColor(QPalette::WindowText, wanted.value<QColor>());
@@ -64,7 +66,9 @@ void ControlBinder::apply(QObject* o, const Button& m) {
     setEnabled(w, m.enabled);
 }
 
-void ControlBinder::apply(QObject* o, const BitButton& m) { setEnabled(as<QPushButton>(o), m.enabled); }
+void ControlBinder::apply(QObject* o, const BitButton& m) {
+    setEnabled(as<QPushButton>(o), m.enabled);
+}
 
 void ControlBinder::apply(QObject* o, const CheckBox& m) {
     auto* w = as<QCheckBox>(o);

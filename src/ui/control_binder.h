@@ -20,7 +20,8 @@ public:
 
     template <class Controls>
     void sync(Controls& controls) {
-        controls.forEachControl([this](const char* name, auto& control) { apply(find(name), control); });
+        controls.forEachControl(
+            [this](const char* name, auto& control) { apply(find(name), control); });
     }
 
     // Throws when a control of the model has no widget of that name.

@@ -102,8 +102,10 @@ void TForm1::buildDebitGroup(QWidget* client) {
     auto* scale = makeLabel(g, "Label23", QString(), 12, 19, 80, 13);
     scale->setAttribute(Qt::WA_TranslucentBackground);
     makeShape(g, "Shape3", 8, 136, 377, 17);
-    auto* traffic = makeLabel(g, "lbTraffic", QString(), 12, 137, 370, 15);
+    // The rate line is centred in the band of Shape3 whatever its width.
+    auto* traffic = makeLabel(g, "lbTraffic", QString(), 8, 136, 377, 17);
     traffic->setFont(logoFont(QStringLiteral("Arial"), 13, false, false));
+    traffic->setAlignment(Qt::AlignCenter);
 
     makeLabel(g, "lbTest", QStringLiteral("Test :"), 8, 162);
     makeButton(g, "Button5", 40, 158, 62, 23);
@@ -191,7 +193,8 @@ void TForm1::buildMenus() {
 }
 
 void TForm1::handle(void (MainForm::*handler)()) {
-    windows_.run([this, handler] { (core_.*handler)(); });
+    MainForm& core = core_;
+    windows_.run([&core, handler] { (core.*handler)(); });
 }
 
 void TForm1::connectEvents() {
@@ -208,6 +211,14 @@ void TForm1::connectEvents() {
             [this] { handle(&MainForm::PingCollectTimer); });
     connect(qobject_cast<QTimer*>(widget("tmGraph")), &QTimer::timeout, this,
             [this] { handle(&MainForm::tmGraphTimer); });
+    connect(qobject_cast<QTimer*>(widget("tmTraffCollect")), &QTimer::timeout, this,
+            [this] { handle(&MainForm::tmTraffCollectTimer); });
+    connect(qobject_cast<QTimer*>(widget("tmTGraph")), &QTimer::timeout, this,
+            [this] { handle(&MainForm::tmTGraphTimer); });
+    connect(qobject_cast<QPushButton*>(widget("Button3")), &QPushButton::clicked, this,
+            [this] { handle(&MainForm::Button3Click); });
+    connect(qobject_cast<QPushButton*>(widget("Button4")), &QPushButton::clicked, this,
+            [this] { handle(&MainForm::Button4Click); });
     for (const char* help : kHelpButtons) {
         connect(qobject_cast<QPushButton*>(widget(help)), &QPushButton::clicked, this,
                 [this, help] { windows_.run([this, help] { core_.bitPingClick(help); }); });
@@ -222,9 +233,13 @@ void TForm1::connectEvents() {
     });
     for (const char* name : {"cbFic", "cbIf"}) {
         auto* combo = qobject_cast<QComboBox*>(widget(name));
-        ComboBox& model = name == std::string_view("cbFic") ? core_.cbFic : core_.cbIf;
-        connect(combo, &QComboBox::activated, this, [this, &model](int index) {
-            windows_.run([&model, index] { model.select(index); });
+        const bool isIf = name == std::string_view("cbIf");
+        ComboBox& model = isIf ? core_.cbIf : core_.cbFic;
+        connect(combo, &QComboBox::activated, this, [this, &model, isIf](int index) {
+            windows_.run([this, &model, isIf, index] {
+                model.select(index);
+                if (isIf) core_.cbIfChange();
+            });
         });
     }
     struct TrackBarEvent {
@@ -235,7 +250,7 @@ void TForm1::connectEvents() {
     const TrackBarEvent trackBars[] = {{"tbHech", &core_.tbHech, &MainForm::tbHechChange},
                                        {"tbEch", &core_.tbEch, &MainForm::tbEchChange},
                                        {"tbHechT", &core_.tbHechT, nullptr},
-                                       {"tbEchT", &core_.tbEchT, nullptr}};
+                                       {"tbEchT", &core_.tbEchT, &MainForm::tbEchTChange}};
     for (const TrackBarEvent& t : trackBars) {
         connect(qobject_cast<QSlider*>(widget(t.name)), &QSlider::valueChanged, this, [this, t](int value) {
             windows_.run([this, t, value] {
@@ -244,17 +259,30 @@ void TForm1::connectEvents() {
             });
         });
     }
-    const std::pair<const char*, CheckBox*> checkBoxes[] = {
-        {"autoech", &core_.autoech}, {"autoechT", &core_.autoechT}, {"burst", &core_.burst}};
+    const std::pair<const char*, CheckBox*> checkBoxes[] = {{"autoech", &core_.autoech},
+                                                            {"autoechT", &core_.autoechT}};
     for (const auto& [name, model] : checkBoxes) {
         connect(qobject_cast<QCheckBox*>(widget(name)), &QCheckBox::toggled, this,
                 [this, model = model](bool on) { windows_.run([model, on] { model->checked = on; }); });
     }
-    const std::pair<const char*, RadioButton*> radios[] = {{"rbKos", &core_.rbKos},
-                                                           {"RadioButton2", &core_.RadioButton2}};
-    for (const auto& [name, model] : radios) {
+    connect(qobject_cast<QCheckBox*>(widget("burst")), &QCheckBox::toggled, this, [this](bool on) {
+        windows_.run([this, on] {
+            core_.burst.checked = on;
+            core_.burstClick();
+        });
+    });
+    // The unit buttons exclude each other: the one that became checked
+    // speaks for both, the other's unchecking raises nothing.
+    for (const char* name : {"rbKos", "RadioButton2"}) {
         connect(qobject_cast<QRadioButton*>(widget(name)), &QRadioButton::toggled, this,
-                [this, model = model](bool on) { windows_.run([model, on] { model->checked = on; }); });
+                [this, name](bool on) {
+                    if (!on) return;
+                    windows_.run([this, name] {
+                        core_.rbKos.checked = name == std::string_view("rbKos");
+                        core_.RadioButton2.checked = !core_.rbKos.checked;
+                        core_.rbKosClick(name);
+                    });
+                });
     }
 
     connect(action("Quitter1"), &QAction::triggered, this, &QWidget::close);

@@ -25,13 +25,21 @@ void show(MessageKind kind, const QString& text) {
 
 }  // namespace
 
-void showMessage(const QString& text) { show(MessageKind::Information, text); }
-void showError(const QString& text) { show(MessageKind::Error, text); }
-void setMessageHook(MessageHook h) { hook() = std::move(h); }
+void showMessage(const QString& text) {
+    show(MessageKind::Information, text);
+}
+void showError(const QString& text) {
+    show(MessageKind::Error, text);
+}
+void setMessageHook(MessageHook h) {
+    hook() = std::move(h);
+}
 
 void QtMessages::showMessage(const std::string& text) {
     ui::showMessage(QString::fromStdString(text));
 }
-void QtMessages::showError(const std::string& text) { ui::showError(QString::fromStdString(text)); }
+void QtMessages::showError(const std::string& text) {
+    ui::showError(QString::fromStdString(text));
+}
 
 }  // namespace ulz::ui

@@ -7,7 +7,8 @@
 namespace ulz::ui {
 
 TResult::TResult(ProgramWindows& windows, ResultForm& core)
-    : ToolWindow(windows, core.window, "Result", QStringLiteral("Résultats"), 489, 522), core_(core) {
+    : ToolWindow(windows, core.window, "Result", QStringLiteral("Résultats"), 489, 522),
+      core_(core) {
     makeLogo(this);
     makeShape(this, "Shape1", 8, 62, 305, 3)->setFrameShape(QFrame::HLine);
     auto* title = makeLabel(this, "Label1", QStringLiteral("Résultats"), 8, 68);

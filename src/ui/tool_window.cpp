@@ -11,8 +11,8 @@ namespace ulz::ui {
 
 ToolWindow::ToolWindow(ProgramWindows& windows, WindowState& state, const char* name,
                        const QString& caption, int clientWidth, int clientHeight)
-    : QWidget(nullptr, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowCloseButtonHint),
+    : QWidget(nullptr,
+              Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       windows_(windows),
       state_(state) {
     setObjectName(QString::fromLatin1(name));
@@ -26,7 +26,9 @@ ToolWindow::ToolWindow(ProgramWindows& windows, WindowState& state, const char* 
 
 ToolWindow::~ToolWindow() = default;
 
-void ToolWindow::finishBuild() { binder_ = std::make_unique<ControlBinder>(this); }
+void ToolWindow::finishBuild() {
+    binder_ = std::make_unique<ControlBinder>(this);
+}
 
 void ToolWindow::syncWindowState() {
     if (isVisible() != state_.visible) setVisible(state_.visible);

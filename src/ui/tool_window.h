@@ -16,8 +16,8 @@ class ProgramWindows;
 class ToolWindow : public QWidget {
     Q_OBJECT
 public:
-    ToolWindow(ProgramWindows& windows, WindowState& state, const char* name, const QString& caption,
-               int clientWidth, int clientHeight);
+    ToolWindow(ProgramWindows& windows, WindowState& state, const char* name,
+               const QString& caption, int clientWidth, int clientHeight);
     ~ToolWindow() override;
 
 protected:

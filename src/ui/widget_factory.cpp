@@ -114,11 +114,13 @@ void makeLogo(QWidget* parent) {
     p.setColor(QPalette::WindowText, QColor(17, 152, 255));
     ulvek->setPalette(p);
 
-    auto* lineZelk = makeLabel(parent, "Label10", QStringLiteral("LineZelk"), ulvek->x() + ulvek->width(), 12);
+    auto* lineZelk =
+        makeLabel(parent, "Label10", QStringLiteral("LineZelk"), ulvek->x() + ulvek->width(), 12);
     lineZelk->setFont(logoFont(QStringLiteral("Arial"), 37, false, false));
     lineZelk->adjustSize();
 
-    auto* year = makeLabel(parent, "Label11", QStringLiteral("2002"), lineZelk->x() + lineZelk->width() + 6, 16);
+    auto* year = makeLabel(parent, "Label11", QStringLiteral("2002"),
+                           lineZelk->x() + lineZelk->width() + 6, 16);
     year->setFont(logoFont(QStringLiteral("Verdana"), 32, true, false));
     year->adjustSize();
     p = year->palette();

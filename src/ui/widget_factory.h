@@ -18,8 +18,8 @@ namespace ulz::ui {
 QFont programFont();  // the windows' text font, 11 px sans serif
 QFont logoFont(const QString& family, int pixelHeight, bool bold, bool italic);
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int x, int y,
-                  int w = -1, int h = -1);
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int x, int y, int w = -1,
+                  int h = -1);
 QPushButton* makeButton(QWidget* parent, const char* name, int x, int y, int w, int h,
                         bool bold = false);
 // A 25 x 25 button with the help glyph.

@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "../unit/fake_interface_table.h"
 #include "core/app.h"
 #include "platform/file_ini.h"
 #include "ui/message_box.h"
@@ -59,7 +60,7 @@ public:
     }
 
     void start() {
-        app.emplace(Services{pinger, messages, config, perso});
+        app.emplace(Services{pinger, messages, config, perso, interfaces});
         windows = std::make_unique<ui::ProgramWindows>(*app);
     }
 
@@ -68,6 +69,7 @@ public:
     ui::QtMessages messages;
     FileIni config;
     FileIni perso;
+    FakeInterfaceTable interfaces;
     std::optional<App> app;
     std::unique_ptr<ui::ProgramWindows> windows;
     std::vector<CapturedMessage> messagesShown;

@@ -13,9 +13,9 @@
 #include <QTest>
 
 #include "gui_fixture.h"
+#include "ui/auth_window.h"
 #include "ui/main_window.h"
 #include "ui/opts_window.h"
-#include "ui/auth_window.h"
 #include "ui/result_window.h"
 
 using ulz::testing::GuiProgram;
@@ -56,13 +56,26 @@ private Q_SLOTS:
         QCOMPARE(form->windowTitle(), QStringLiteral("UlvekLineZelk 2002"));
         QCOMPARE(form->centralWidget()->size(), QSize(785, 377));
         const std::pair<const char*, const char*> captions[] = {
-            {"lbMin", "0ms"}, {"lbMoy", "0ms"}, {"lbMax", "0ms"}, {"lbAct", "0ms"}, {"lbEch", "0"},
-            {"lbCoup", "0s"}, {"lbPingZ", "0pts"}, {"Label8", "PingZelk : "}, {"Label1", "Hôte :"},
-            {"lbTraffic", "DL : 0ko/s (0%) UL : 0ko/s (0%)"}, {"Label23", "0ko/s"},
-            {"lbFtp", "N/A"}, {"lbFtpc", "0%"}, {"lbLoss", "N/A"}, {"Label9", "Ulvek"},
-            {"Label35", "by Tovrin"}, {"Label28", "Débit Max théorique (dl) :"}};
+            {"lbMin", "0ms"},
+            {"lbMoy", "0ms"},
+            {"lbMax", "0ms"},
+            {"lbAct", "0ms"},
+            {"lbEch", "0"},
+            {"lbCoup", "0s"},
+            {"lbPingZ", "0pts"},
+            {"Label8", "PingZelk : "},
+            {"Label1", "Hôte :"},
+            {"lbTraffic", "DL : 0ko/s (0%) UL : 0ko/s (0%)"},
+            {"Label23", "0ko/s"},
+            {"lbFtp", "N/A"},
+            {"lbFtpc", "0%"},
+            {"lbLoss", "N/A"},
+            {"Label9", "Ulvek"},
+            {"Label35", "by Tovrin"},
+            {"Label28", "Débit Max théorique (dl) :"}};
         for (const auto& [name, text] : captions) QCOMPARE(caption(name), QString::fromUtf8(text));
-        QCOMPARE(widget<QPushButton>("Button1")->text(), QStringLiteral("Démarrer Test Statistique"));
+        QCOMPARE(widget<QPushButton>("Button1")->text(),
+                 QStringLiteral("Démarrer Test Statistique"));
         QCOMPARE(widget<QPushButton>("Button6")->text(), QStringLiteral("Démarrer TrafficZelk"));
         QVERIFY(widget<QPushButton>("Button2")->font().bold());
         QCOMPARE(widget<QGroupBox>("gpPing")->size(), QSize(393, 289));
@@ -79,7 +92,8 @@ private Q_SLOTS:
         QCOMPARE(host->count(), 4);
         QCOMPARE(host->currentText(), QStringLiteral("localhost"));
         QCOMPARE(widget<QComboBox>("cbFic")->currentText(), QStringLiteral("Erreur"));
-        for (const char* timer : {"PingCollect", "tmGraph", "tmTraffCollect", "tmTGraph", "tmStartBench"}) {
+        for (const char* timer :
+             {"PingCollect", "tmGraph", "tmTraffCollect", "tmTGraph", "tmStartBench"}) {
             QVERIFY(!form->findChild<QTimer*>(QString::fromLatin1(timer))->isActive());
         }
     }
@@ -99,7 +113,8 @@ private Q_SLOTS:
         QCOMPARE(caption("lbMin"), QStringLiteral("50ms"));
         QCOMPARE(caption("lbMoy"), QStringLiteral("49,75ms"));
         QCOMPARE(caption("lbEch"), QStringLiteral("2"));
-        QCOMPARE(widget<QLabel>("lbPingZ")->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+        QCOMPARE(widget<QLabel>("lbPingZ")->palette().color(QPalette::WindowText),
+                 QColor(255, 0, 0));
         collectTick();
         QCOMPARE(caption("lbAct"), QStringLiteral("Timeout"));
         collectTick();
@@ -107,7 +122,8 @@ private Q_SLOTS:
         QCOMPARE(caption("lbCoup"), QStringLiteral("1s"));
 
         QTest::mouseClick(widget<QPushButton>("Button1"), Qt::LeftButton);
-        QCOMPARE(widget<QPushButton>("Button1")->text(), QStringLiteral("Démarrer Test Statistique"));
+        QCOMPARE(widget<QPushButton>("Button1")->text(),
+                 QStringLiteral("Démarrer Test Statistique"));
         QVERIFY(widget<QPushButton>("Button2")->isEnabled());
         QVERIFY(widget<QComboBox>("host")->isEnabled());
         QVERIFY(!ulz::ui::Form1->findChild<QTimer*>(QStringLiteral("PingCollect"))->isActive());
@@ -126,9 +142,12 @@ private Q_SLOTS:
         QTest::mouseClick(widget<QPushButton>("bitReset"), Qt::LeftButton);
         QTest::mouseClick(widget<QPushButton>("bitPing"), Qt::LeftButton);
         QCOMPARE(program->messagesShown.size(), std::size_t{2});
-        QCOMPARE(program->messagesShown[0].text, QStringLiteral("Remettre la prise de mesure à zéro."));
-        QVERIFY(program->messagesShown[1].text.startsWith(QStringLiteral("Test destiné à recencer")));
-        QVERIFY(program->messagesShown[1].text.contains(QStringLiteral("spécifique.\r\nLe premier")));
+        QCOMPARE(program->messagesShown[0].text,
+                 QStringLiteral("Remettre la prise de mesure à zéro."));
+        QVERIFY(
+            program->messagesShown[1].text.startsWith(QStringLiteral("Test destiné à recencer")));
+        QVERIFY(
+            program->messagesShown[1].text.contains(QStringLiteral("spécifique.\r\nLe premier")));
     }
 
     void menusDisableTheMainWindowUntilTheirWindowCloses() {
@@ -136,7 +155,8 @@ private Q_SLOTS:
             const char* action;
             QWidget* window;
         };
-        for (const Case& c : {Case{"Configurer1", ulz::ui::Opts}, Case{"Vrfierauthenticit1", ulz::ui::Auth}}) {
+        for (const Case& c :
+             {Case{"Configurer1", ulz::ui::Opts}, Case{"Vrfierauthenticit1", ulz::ui::Auth}}) {
             ulz::ui::Form1->findChild<QAction*>(QString::fromLatin1(c.action))->trigger();
             QVERIFY(c.window->isVisible());
             QVERIFY(!ulz::ui::Form1->isEnabled());
@@ -156,7 +176,8 @@ private Q_SLOTS:
         auto* memo = ulz::ui::Result->findChild<QPlainTextEdit*>(QStringLiteral("Memo"));
         QCOMPARE(memo->toPlainText(), QStringLiteral("\nPingZelk\nMinimum : 20ms"));
         QVERIFY(memo->isReadOnly());
-        QCOMPARE(ulz::ui::Result->findChild<QLabel*>(QStringLiteral("Label2"))->text(), QStringLiteral("618 Zelk"));
+        QCOMPARE(ulz::ui::Result->findChild<QLabel*>(QStringLiteral("Label2"))->text(),
+                 QStringLiteral("618 Zelk"));
         QVERIFY(ulz::ui::Result->isVisible());
         QVERIFY(ulz::ui::Form1->isEnabled());
         program->windows->run([&] { program->app->Form1.window.enabled = false; });
@@ -195,7 +216,8 @@ private Q_SLOTS:
         QVERIFY(ulz::ui::Form1->isVisible());
         QCOMPARE(program->messagesShown.size(), std::size_t{1});
         QCOMPARE(program->messagesShown[0].kind, ulz::ui::MessageKind::Error);
-        QCOMPARE(program->messagesShown[0].text, QStringLiteral("Impossible d'écrire dans ") + path);
+        QCOMPARE(program->messagesShown[0].text,
+                 QStringLiteral("Impossible d'écrire dans ") + path);
     }
 };
 

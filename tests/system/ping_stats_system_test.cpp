@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "../unit/fakes.h"
+#include "fakes.h"
 #include "platform/linux_pinger.h"
 #include "post_queue.h"
 
@@ -26,7 +26,7 @@ class PingStatsSystemTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (env("ULZ_DELAYED_HOST").empty()) GTEST_SKIP() << "run through run_ping_system.sh";
-        app.emplace(Services{pinger, messages, config, perso});
+        app.emplace(Services{pinger, messages, config, perso, interfaces});
     }
 
     MainForm& form() { return app->Form1; }
@@ -40,7 +40,8 @@ protected:
     // runs when its outcome comes back through the event queue.
     void tick() {
         form().PingCollectTimer();
-        ASSERT_TRUE(queue.runUntil([this] { return !form().pingPending(); }, std::chrono::seconds(10)));
+        ASSERT_TRUE(
+            queue.runUntil([this] { return !form().pingPending(); }, std::chrono::seconds(10)));
     }
     bool denied() const { return env("ULZ_SOCKET_MODE") == "denied"; }
 
@@ -48,6 +49,7 @@ protected:
     LinuxPinger pinger{queue.post()};
     testing::FakeMessages messages;
     testing::MapIni config{"/fake/config.ini"}, perso{"/fake/perso.ini"};
+    testing::FakeInterfaceTable interfaces;
     std::optional<App> app;
 };
 

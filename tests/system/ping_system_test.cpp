@@ -2,6 +2,7 @@
 // run_ping_system.sh sets up: a host answering after a fixed delay, a silent
 // host, loopback, and a system that refuses ICMP sockets.
 #include "platform/linux_pinger.h"
+#include "post_queue.h"
 
 #include <gtest/gtest.h>
 
@@ -31,57 +32,6 @@ std::string env(const char* name) {
     return value ? value : "";
 }
 
-// The owner thread's event queue: the pinger posts to it from its worker,
-// the test thread runs what was posted.
-class PostQueue {
-public:
-    LinuxPinger::Post post() {
-        return [this](std::function<void()> f) {
-            {
-                std::lock_guard lock(mutex_);
-                queue_.push_back(std::move(f));
-            }
-            ready_.notify_all();
-        };
-    }
-
-    // Runs posted callables on this thread until `done` holds or `timeout` passes.
-    bool runUntil(const std::function<bool()>& done, Clock::duration timeout = 5s) {
-        const auto deadline = Clock::now() + timeout;
-        while (!done()) {
-            std::function<void()> f;
-            {
-                std::unique_lock lock(mutex_);
-                if (!ready_.wait_until(lock, deadline, [this] { return !queue_.empty(); })) {
-                    return false;
-                }
-                f = std::move(queue_.front());
-                queue_.pop_front();
-            }
-            f();
-        }
-        return true;
-    }
-
-    bool waitForPost(Clock::duration timeout) {
-        std::unique_lock lock(mutex_);
-        return ready_.wait_for(lock, timeout, [this] { return !queue_.empty(); });
-    }
-
-    void runAll() {
-        std::deque<std::function<void()>> all;
-        {
-            std::lock_guard lock(mutex_);
-            all.swap(queue_);
-        }
-        for (auto& f : all) f();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable ready_;
-    std::deque<std::function<void()>> queue_;
-};
 
 // The socket kind the runner's current setting lets root use, or none when
 // the binary runs without any ICMP permission.

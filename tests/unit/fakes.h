@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/app.h"
+#include "fake_interface_table.h"
 
 namespace ulz {
 // Readable colours in test failures.
@@ -96,10 +97,11 @@ struct FakeProgram {
     FakeMessages messages;
     MapIni config{"/fake/config.ini"};
     MapIni perso{"/fake/perso.ini"};
+    FakeInterfaceTable interfaces;
     std::optional<App> app;
 
     App& start() {
-        app.emplace(Services{pinger, messages, config, perso});
+        app.emplace(Services{pinger, messages, config, perso, interfaces});
         return *app;
     }
 };

@@ -21,20 +21,18 @@ TEST_P(FloatToStrTest, WritesGeneralFormWithComma) {
 
 INSTANTIATE_TEST_SUITE_P(
     Values, FloatToStrTest,
-    testing::Values(FloatCase{0.0, "0"}, FloatCase{-0.0, "0"}, FloatCase{1.0, "1"},
-                    FloatCase{-3.0, "-3"}, FloatCase{49.95, "49,95"},
-                    FloatCase{std::floor(4995.00499) * 0.01, "49,95"},  // as the live average forms it
-                    FloatCase{29.990000000000002, "29,99"}, FloatCase{0.1, "0,1"},
-                    FloatCase{-0.25, "-0,25"}, FloatCase{1.0 / 3.0, "0,333333333333333"},
-                    FloatCase{2.0 / 3.0, "0,666666666666667"}, FloatCase{123456.789, "123456,789"},
-                    FloatCase{100.0, "100"}, FloatCase{1e14, "100000000000000"},
-                    FloatCase{999999999999999.0, "999999999999999"},
-                    FloatCase{999999999999999.9, "1E15"}, FloatCase{1e15, "1E15"},
-                    FloatCase{1.5e20, "1,5E20"},
-                    FloatCase{26087635204194700000.0, "2,60876352041947E19"},
-                    FloatCase{-2.5e16, "-2,5E16"}, FloatCase{0.00001, "0,00001"},
-                    FloatCase{0.0000123, "0,0000123"}, FloatCase{0.000001, "1E-6"},
-                    FloatCase{1.25e-7, "1,25E-7"}, FloatCase{4.0e-300, "4E-300"}));
+    testing::Values(
+        FloatCase{0.0, "0"}, FloatCase{-0.0, "0"}, FloatCase{1.0, "1"}, FloatCase{-3.0, "-3"},
+        FloatCase{49.95, "49,95"},
+        FloatCase{std::floor(4995.00499) * 0.01, "49,95"},  // as the live average forms it
+        FloatCase{29.990000000000002, "29,99"}, FloatCase{0.1, "0,1"}, FloatCase{-0.25, "-0,25"},
+        FloatCase{1.0 / 3.0, "0,333333333333333"}, FloatCase{2.0 / 3.0, "0,666666666666667"},
+        FloatCase{123456.789, "123456,789"}, FloatCase{100.0, "100"},
+        FloatCase{1e14, "100000000000000"}, FloatCase{999999999999999.0, "999999999999999"},
+        FloatCase{999999999999999.9, "1E15"}, FloatCase{1e15, "1E15"}, FloatCase{1.5e20, "1,5E20"},
+        FloatCase{26087635204194700000.0, "2,60876352041947E19"}, FloatCase{-2.5e16, "-2,5E16"},
+        FloatCase{0.00001, "0,00001"}, FloatCase{0.0000123, "0,0000123"},
+        FloatCase{0.000001, "1E-6"}, FloatCase{1.25e-7, "1,25E-7"}, FloatCase{4.0e-300, "4E-300"}));
 
 TEST(IntToStr, PlainDecimalWithMinus) {
     EXPECT_EQ(intToStr(0), "0");
@@ -63,12 +61,12 @@ INSTANTIATE_TEST_SUITE_P(
     Values, StrToFloatTest,
     testing::Values(ParseCase{"49,95", 49.95}, ParseCase{" 12 ", 12.0}, ParseCase{"-0,5", -0.5},
                     ParseCase{"+3", 3.0}, ParseCase{",5", 0.5}, ParseCase{"5,", 5.0},
-                    ParseCase{"2,60876352041947E19", 2.60876352041947e19},
-                    ParseCase{"1E-6", 1e-6}, ParseCase{"1e+3", 1000.0},
-                    ParseCase{"", std::nullopt}, ParseCase{",", std::nullopt},
-                    ParseCase{"49.95", std::nullopt}, ParseCase{"1,2,3", std::nullopt},
-                    ParseCase{"12ms", std::nullopt}, ParseCase{"1E", std::nullopt},
-                    ParseCase{"N/A", std::nullopt}, ParseCase{"1E999", std::nullopt}));
+                    ParseCase{"2,60876352041947E19", 2.60876352041947e19}, ParseCase{"1E-6", 1e-6},
+                    ParseCase{"1e+3", 1000.0}, ParseCase{"", std::nullopt},
+                    ParseCase{",", std::nullopt}, ParseCase{"49.95", std::nullopt},
+                    ParseCase{"1,2,3", std::nullopt}, ParseCase{"12ms", std::nullopt},
+                    ParseCase{"1E", std::nullopt}, ParseCase{"N/A", std::nullopt},
+                    ParseCase{"1E999", std::nullopt}));
 
 TEST(StrToFloat, RoundTripsFormattedValues) {
     for (const double v : {49.95, 1.0 / 3.0, 2.60876352041947e19, -1e-7, 123456.789}) {

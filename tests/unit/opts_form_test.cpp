@@ -324,7 +324,8 @@ TEST_P(OptsRefusedWriteTest, StopsAtTheRefusedKeyAndStaysOpen) {
     testing::FakeMessages messages;
     MapIni config{"/fake/config.ini"};
     RefusingIni perso(allowed);
-    App app(Services{pinger, messages, config, perso});
+    testing::FakeInterfaceTable interfaces;
+    App app(Services{pinger, messages, config, perso, interfaces});
     app.Form1.Configurer1Click();
 
     try {

@@ -39,8 +39,12 @@ protected:
 
 Lines hostBlock(const std::string& host, const std::string& min, const std::string& moy,
                 const std::string& max) {
-    return {"", " ", " Test de ping sur " + host + " :", "     Minimum : " + min + "ms",
-            "     Moyenne : " + moy + "ms", "     Maximum : " + max + "ms"};
+    return {"",
+            " ",
+            " Test de ping sur " + host + " :",
+            "     Minimum : " + min + "ms",
+            "     Moyenne : " + moy + "ms",
+            "     Maximum : " + max + "ms"};
 }
 
 const Lines kOpening = {"BenchMark Ping démarré.", "", "Région : Bas-Rhin", "Modem : Modem A",
@@ -62,14 +66,15 @@ TEST_F(PingBenchTest, ThreeHostsGiveTheWholeReport) {
     // 29 replies, the last 40 ms one left out.
     const std::string certificate = ComputeCertificate("20ms29,64ms40ms0s884 PingZelk");
     Lines expected = kOpening;
-    for (const Lines& block : {hostBlock("hote-a", "20", "20", "20"), hostBlock("hote-b", "30", "30", "30"),
-                               hostBlock("hote-c", "40", "40", "40")}) {
+    for (const Lines& block :
+         {hostBlock("hote-a", "20", "20", "20"), hostBlock("hote-b", "30", "30", "30"),
+          hostBlock("hote-c", "40", "40", "40")}) {
         expected.insert(expected.end(), block.begin(), block.end());
     }
-    expected.insert(expected.end(),
-                    {"", " ", " Résultats finaux :", "       Minimum : 20ms", "       Moyenne : 29,64ms",
-                     "       Maximum : 40ms", "       Coupures : 0s", "", "  Score : 884 PingZelk", "",
-                     "Certificat d'authenticité : " + certificate});
+    expected.insert(expected.end(), {"", " ", " Résultats finaux :", "       Minimum : 20ms",
+                                     "       Moyenne : 29,64ms", "       Maximum : 40ms",
+                                     "       Coupures : 0s", "", "  Score : 884 PingZelk", "",
+                                     "Certificat d'authenticité : " + certificate});
     EXPECT_EQ(report(), expected);
     EXPECT_EQ(app().Result.GetScoreText(), "884 PingZelk");
     EXPECT_TRUE(app().Result.window.visible);
@@ -103,7 +108,8 @@ struct HostMeanCase {
     const char *min, *moy, *max;
 };
 
-class PingBenchHostLinesTest : public PingBenchTest, public ::testing::WithParamInterface<HostMeanCase> {};
+class PingBenchHostLinesTest : public PingBenchTest,
+                               public ::testing::WithParamInterface<HostMeanCase> {};
 
 TEST_P(PingBenchHostLinesTest, HostLinesUseTheReportedTimes) {
     start({"hote-a"});

@@ -16,7 +16,8 @@ protected:
 
     // Puts samples newest first, as the collection ticks leave them.
     void setSamples(const std::vector<std::int32_t>& newestFirst) {
-        for (std::size_t i = 0; i < newestFirst.size(); ++i) form.ping.pingSamples[i] = newestFirst[i];
+        for (std::size_t i = 0; i < newestFirst.size(); ++i)
+            form.ping.pingSamples[i] = newestFirst[i];
     }
     void manualScale(int position) {
         form.tbEch.position = position;
@@ -110,7 +111,7 @@ TEST_F(PingGraphTest, AutomaticScalePutsTheWindowMaximumJustUnderTheTop) {
         program.pinger.reply(rtt);
     }
     form.tmGraphTimer();
-    EXPECT_EQ(column(374), (Runs{{kRed, 119}}));          // the time-out fills its column
+    EXPECT_EQ(column(374), (Runs{{kRed, 119}}));  // the time-out fills its column
     EXPECT_EQ(column(374 - 2), (Runs{{kWhite, 1}, {kYellow, 118}}));  // the 80 ms maximum
 }
 

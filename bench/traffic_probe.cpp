@@ -1,0 +1,190 @@
+// Runs the connection analysis in the real windows (offscreen) with the real
+// interface table on one interface, in burst mode, and prints the periods of
+// the collector and graph timers, the averages shown against the analysis's
+// own definitions applied to an independent byte count (/proc/net/dev), and
+// the CPU time and peak memory of the process.
+//   ulz_traffic_probe IFNAME SECONDS [--hidden]
+// --hidden keeps the main window hidden, so nothing is painted: the cost of
+// the analysis and the event loop alone.
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/app.h"
+#include "platform/file_ini.h"
+#include "platform/linux_interface_table.h"
+#include "platform/linux_pinger.h"
+#include "ui/main_window.h"
+#include "ui/message_box.h"
+#include "ui/program_windows.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Bytes {
+    std::uint64_t rx = 0, tx = 0;
+};
+
+std::optional<Bytes> kernelBytes(const std::string& name) {
+    std::ifstream dev("/proc/net/dev");
+    std::string line;
+    while (std::getline(dev, line)) {
+        const std::size_t colon = line.find(':');
+        if (colon == std::string::npos) continue;
+        std::string ifname = line.substr(0, colon);
+        ifname.erase(0, ifname.find_first_not_of(' '));
+        if (ifname != name) continue;
+        std::istringstream fields(line.substr(colon + 1));
+        std::uint64_t v[9] = {};
+        for (auto& x : v) fields >> x;
+        return Bytes{v[0], v[8]};
+    }
+    return std::nullopt;
+}
+
+double cpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+struct Periods {
+    double mean = 0, shortest = 0, longest = 0;
+    std::size_t count = 0;
+};
+
+Periods periodsOf(const std::vector<Clock::time_point>& stamps) {
+    Periods p;
+    if (stamps.size() < 2) return p;
+    std::vector<double> ms;
+    for (std::size_t i = 1; i < stamps.size(); ++i) {
+        ms.push_back(std::chrono::duration<double, std::milli>(stamps[i] - stamps[i - 1]).count());
+    }
+    p.count = ms.size();
+    p.mean = std::chrono::duration<double, std::milli>(stamps.back() - stamps.front()).count() /
+             static_cast<double>(ms.size());
+    p.shortest = *std::min_element(ms.begin(), ms.end());
+    p.longest = *std::max_element(ms.begin(), ms.end());
+    return p;
+}
+
+// The average the analysis defines for `bytes` carried over ticks 2 to n.
+double definedAverage(std::uint64_t bytes, std::int64_t n, int ticksPerSecond) {
+    const double perSecond =
+        static_cast<double>(bytes) * 100 / 1024 / (static_cast<double>(n) + 0.01) * ticksPerSecond;
+    return std::floor(1000 * perSecond / 1024) / 100;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s IFNAME SECONDS [--hidden]\n", argv[0]);
+        return 2;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    const std::string ifname = argv[1];
+    const int seconds = std::atoi(argv[2]);
+    const bool hidden = argc > 3 && std::string(argv[3]) == "--hidden";
+
+    QTemporaryDir dir;
+    ulz::FileIni config(dir.filePath(QStringLiteral("config.ini")).toStdString());
+    ulz::FileIni perso(dir.filePath(QStringLiteral("perso.ini")).toStdString());
+    ulz::ui::QtMessages messages;
+    ulz::ui::setMessageHook([](ulz::ui::MessageKind, const QString& text) {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    });
+    ulz::LinuxPinger pinger(&ulz::ui::ProgramWindows::post);
+    ulz::LinuxInterfaceTable interfaces;
+    ulz::App app(ulz::Services{pinger, messages, config, perso, interfaces});
+    ulz::ui::ProgramWindows windows(app);
+    ulz::MainForm& form = app.Form1;
+
+    int position = -1;
+    for (std::size_t i = 0; i < form.cbIf.items.size(); ++i) {
+        if (form.cbIf.items[i].rfind(ifname + " (", 0) == 0) position = static_cast<int>(i);
+    }
+    if (position < 0) {
+        std::fprintf(stderr, "%s is not listed\n", ifname.c_str());
+        return 1;
+    }
+
+    const double cpuBefore = cpuSeconds();
+    windows.run([&] {
+        if (hidden) form.window.visible = false;
+        form.cbIf.select(position);
+        form.setBurstChecked(true);  // as the program ticks it: the collector goes to 100 ms
+        form.Button3Click();
+    });
+
+    // Connected after the window's own handlers: these run right after each tick.
+    std::vector<Clock::time_point> collects, graphs;
+    Bytes first, last;
+    const int ticksPerSecond = 1000 / form.tmTraffCollect.intervalMs;
+    const std::size_t wanted = static_cast<std::size_t>(seconds * ticksPerSecond);
+    auto* collector = ulz::ui::Form1->findChild<QTimer*>(QStringLiteral("tmTraffCollect"));
+    auto* graph = ulz::ui::Form1->findChild<QTimer*>(QStringLiteral("tmTGraph"));
+    QObject::connect(collector, &QTimer::timeout, [&] {
+        collects.push_back(Clock::now());
+        if (collects.size() == 1) first = kernelBytes(ifname).value_or(Bytes{});
+        if (collects.size() == wanted) {
+            last = kernelBytes(ifname).value_or(Bytes{});
+            QApplication::quit();
+        }
+    });
+    QObject::connect(graph, &QTimer::timeout, [&] { graphs.push_back(Clock::now()); });
+    QApplication::exec();
+    const double cpuRun = cpuSeconds() - cpuBefore;
+
+    const Periods c = periodsOf(collects);
+    const Periods g = periodsOf(graphs);
+    std::printf("collector ticks %zu mean_ms %.3f (goal %d) min_ms %.3f max_ms %.3f\n", c.count + 1,
+                c.mean, form.tmTraffCollect.intervalMs, c.shortest, c.longest);
+    std::printf("graph ticks %zu mean_ms %.3f (goal 1000) min_ms %.3f max_ms %.3f\n", g.count + 1,
+                g.mean, g.shortest, g.longest);
+    const std::int64_t n = form.traffic.trafCount;
+    const struct {
+        const char* name;
+        float shown;
+        std::uint64_t bytes;
+    } directions[] = {{"download", form.traffic.avgDl, last.rx - first.rx},
+                      {"upload", form.traffic.avgUl, last.tx - first.tx}};
+    for (const auto& d : directions) {
+        const double defined = definedAverage(d.bytes, n, ticksPerSecond);
+        std::printf("%s shown %.2f ko/s defined %.2f ko/s error_pct %.4f bytes %llu\n", d.name,
+                    d.shown, defined, defined > 0 ? (d.shown - defined) / defined * 100 : 0.0,
+                    static_cast<unsigned long long>(d.bytes));
+    }
+    auto caption = [](const char* name) {
+        return ulz::ui::Form1->findChild<QLabel*>(QString::fromLatin1(name))->text();
+    };
+    std::printf(
+        "figures lbMoyd=%s lbMoyu=%s lbStabd=%s lbStabu=%s lbPerfd=%s lbPerfu=%s "
+        "lbMaxd=%s lbMaxu=%s lbTraffic=\"%s\" Label23=%s\n",
+        qPrintable(caption("lbMoyd")), qPrintable(caption("lbMoyu")),
+        qPrintable(caption("lbStabd")), qPrintable(caption("lbStabu")),
+        qPrintable(caption("lbPerfd")), qPrintable(caption("lbPerfu")),
+        qPrintable(caption("lbMaxd")), qPrintable(caption("lbMaxu")),
+        qPrintable(caption("lbTraffic")), qPrintable(caption("Label23")));
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("cpu_total_s %.3f cpu_run_s %.3f peak_rss_kb %ld\n", cpuSeconds(), cpuRun,
+                usage.ru_maxrss);
+    return 0;
+}
