@@ -3,11 +3,15 @@
 # the same interface at the same sampling rate (10 reads a second), for a
 # minute: tick periods, the error of the shown averages against the
 # analysis's definitions applied to an independent byte count, and the CPU
-# time and peak memory of both.
+# time and peak memory of each.
 #
 # A veth between two namespaces made here, shaped by tbf to 4 Mbit/s each
 # way, carries bulk TCP both ways (ulz_traffic_peer) during the whole run.
-# Nothing leaves those namespaces; they are removed on exit.
+# Four watchers run side by side, each timed by GNU time: the program with
+# its window painted, the program with its window hidden (the analysis and
+# the event loop alone), bmon printing lines, and bmon's curses view in a
+# pseudo-terminal (its usual way of running). Nothing leaves the namespaces;
+# they are removed on exit.
 #
 # usage: bench/traffic_bench.sh [BUILD_DIR] [SECONDS]   (default: build 60; needs root)
 set -u
@@ -24,7 +28,9 @@ source "$here/../scripts/netns.sh"
 for binary in "$probe" "$peer"; do
     [[ -x $binary ]] || { echo "missing $binary: build the project (with the GUI) first" >&2; exit 2; }
 done
-command -v tc >/dev/null || { echo "iproute2's tc is not installed" >&2; exit 2; }
+for tool in tc script; do
+    command -v "$tool" >/dev/null || { echo "$tool is not installed" >&2; exit 2; }
+done
 [[ -x /usr/bin/time ]] || { echo "GNU time (package time) is not installed" >&2; exit 2; }
 ulz_netns_available || exit 77
 if ! command -v bmon >/dev/null; then
@@ -54,35 +60,53 @@ for _ in $(seq 100); do
 done
 [[ -e $out/peer.ready ]] || ulz_netns_fail "traffic peer did not start"
 ulz_netns_exec client "$peer" pull "$server_addr" 5201 --seconds $((seconds + 20)) >"$out/pull.txt" &
-pull=$!
-ULZ_NETNS_PIDS+=("$pull")
+ULZ_NETNS_PIDS+=("$!")
 sleep 2  # past TCP's slow start
 
 echo "link shaped to 4 Mbit/s each way (500000 bytes/s), bulk TCP both ways; $seconds s"
-ulz_netns_exec client /usr/bin/time -f "%U %S %M" -o "$out/probe.time" \
-    "$probe" "$ifname" "$seconds" >"$out/probe.txt" 2>"$out/probe.err" &
-probe_pid=$!
-ulz_netns_exec client /usr/bin/time -f "%U %S %M" -o "$out/bmon.time" \
-    bmon -p "$ifname" -r 0.1 -R 1 \
-    -o "format:fmt=\$(element:name) \$(attr:rxrate:bytes) \$(attr:txrate:bytes)\n;quitafter=$((seconds * 10))" \
-    >"$out/bmon.txt" 2>"$out/bmon.err" &
-bmon_pid=$!
-wait "$probe_pid" || { echo "ulz_traffic_probe failed:" >&2; cat "$out/probe.err" >&2; exit 1; }
-wait "$bmon_pid" || { echo "bmon failed:" >&2; cat "$out/bmon.err" >&2; exit 1; }
+
+# timed NAME COMMAND...: COMMAND in the client namespace, its output in
+# NAME.txt and its times in NAME.time.
+timed() {
+    local name=$1
+    shift
+    ulz_netns_exec client /usr/bin/time -f "%U %S %M %e" -o "$out/$name.time" "$@" \
+        >"$out/$name.txt" 2>"$out/$name.err" </dev/null
+}
+format="format:fmt=\$(element:name) \$(attr:rx:bytes) \$(attr:tx:bytes)\n;quitafter=$((seconds * 10))"
+printf 'stty rows 40 cols 120\nexec timeout --foreground -s INT %s bmon -p %s -r 0.1 -R 1\n' \
+    "$seconds" "$ifname" >"$out/curses.sh"
+
+timed probe "$probe" "$ifname" "$seconds" &
+watchers=("$!")
+timed hidden "$probe" "$ifname" "$seconds" --hidden &
+watchers+=("$!")
+timed bmon bmon -p "$ifname" -r 0.1 -R 1 -o "$format" &
+watchers+=("$!")
+timed curses env TERM=xterm script -qfec "bash $out/curses.sh" /dev/null &
+watchers+=("$!")
+for pid in "${watchers[@]}"; do wait "$pid"; done
+
+for name in probe hidden; do
+    grep -q '^cpu' "$out/$name.txt" || { echo "ulz_traffic_probe failed:" >&2; cat "$out/$name.err" >&2; exit 1; }
+done
+grep -q "^$ifname " "$out/bmon.txt" || { echo "bmon failed:" >&2; cat "$out/bmon.err" >&2; exit 1; }
 
 cat "$out/probe.txt"
-read -r p_user p_sys p_rss <"$out/probe.time"
-read -r b_user b_sys b_rss <"$out/bmon.time"
-b_lines=$(grep -c "^$ifname " "$out/bmon.txt")
-b_mean=$(awk -v n="$ifname" '$1 == n && NR > 10 { s += $2; c++ } END { if (c) printf "%.1f", s / c / 1024 }' \
-    "$out/bmon.txt")
-printf '\n%-22s %10s %10s %12s\n' "" "user s" "system s" "peak memory"
-printf '%-22s %10s %10s %9s kB\n' "UlvekLineZelk (probe)" "$p_user" "$p_sys" "$p_rss"
-printf '%-22s %10s %10s %9s kB\n' "bmon" "$b_user" "$b_sys" "$b_rss"
-echo "bmon: $b_lines samples, mean download rate $b_mean KiB/s"
-awk -v pu="$p_user" -v ps="$p_sys" -v bu="$b_user" -v bs="$b_sys" 'BEGIN {
-    p = pu + ps; b = bu + bs
-    printf "CPU time: ours %.2f s, bmon %.2f s (goal: ours no higher)\n", p, b }'
+echo "window hidden: $(grep '^collector' "$out/hidden.txt")"
+reads=$(grep -c "^$ifname " "$out/bmon.txt")
+printf '\n%-42s %8s %8s %8s %8s %12s\n' "" "elapsed" "user s" "system s" "total s" "peak memory"
+row() {  # LABEL NAME
+    local user sys rss elapsed
+    read -r user sys rss elapsed < <(grep -E '^[0-9.]+ [0-9.]+ [0-9]+ [0-9.]+$' "$out/$2.time")
+    awk -v l="$1" -v e="$elapsed" -v u="$user" -v s="$sys" -v m="$rss" \
+        'BEGIN { printf "%-42s %8.1f %8.2f %8.2f %8.2f %9d kB\n", l, e, u, s, u + s, m }'
+}
+row "UlvekLineZelk, window painted" probe
+row "UlvekLineZelk, window hidden" hidden
+row "bmon, lines on stdout ($reads lines)" bmon
+row "bmon, curses view in a pty (with script)" curses
+echo "(the probes' own figures for the measured run alone: cpu_run_s above)"
 awk '/^(download|upload) shown/ {
     e = $9 < 0 ? -$9 : $9; printf "%s: shown against defined %+.4f %% (goal: under 1 %%)\n", $1, $9
     if (e >= 1) bad = 1 } END { exit bad }' "$out/probe.txt"

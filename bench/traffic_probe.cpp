@@ -83,7 +83,9 @@ Periods periodsOf(const std::vector<Clock::time_point>& stamps) {
     return p;
 }
 
-// The average the analysis defines for `bytes` carried over ticks 2 to n.
+// The average the analysis defines for `bytes` carried by the ticks whose
+// samples are still in slots 0 to P (all but the first tick while n <= P + 1),
+// over n ticks.
 double definedAverage(std::uint64_t bytes, std::int64_t n, int ticksPerSecond) {
     const double perSecond =
         static_cast<double>(bytes) * 100 / 1024 / (static_cast<double>(n) + 0.01) * ticksPerSecond;
@@ -138,11 +140,15 @@ int main(int argc, char* argv[]) {
     Bytes first, last;
     const int ticksPerSecond = 1000 / form.tmTraffCollect.intervalMs;
     const std::size_t wanted = static_cast<std::size_t>(seconds * ticksPerSecond);
+    // The last tick's slots 0 to P hold the samples of ticks wanted - P to
+    // wanted: their octets passed after the read of tick wanted - P - 1.
+    const std::size_t span = static_cast<std::size_t>(form.tbHechT.position);
+    const std::size_t baseTick = wanted > span + 1 ? wanted - span - 1 : 1;
     auto* collector = ulz::ui::Form1->findChild<QTimer*>(QStringLiteral("tmTraffCollect"));
     auto* graph = ulz::ui::Form1->findChild<QTimer*>(QStringLiteral("tmTGraph"));
     QObject::connect(collector, &QTimer::timeout, [&] {
         collects.push_back(Clock::now());
-        if (collects.size() == 1) first = kernelBytes(ifname).value_or(Bytes{});
+        if (collects.size() == baseTick) first = kernelBytes(ifname).value_or(Bytes{});
         if (collects.size() == wanted) {
             last = kernelBytes(ifname).value_or(Bytes{});
             QApplication::quit();
@@ -159,6 +165,8 @@ int main(int argc, char* argv[]) {
     std::printf("graph ticks %zu mean_ms %.3f (goal 1000) min_ms %.3f max_ms %.3f\n", g.count + 1,
                 g.mean, g.shortest, g.longest);
     const std::int64_t n = form.traffic.trafCount;
+    std::printf("span P %zu: the figures hold the samples of ticks %zu to %zu over n = %lld\n",
+                span, baseTick + 1, wanted, static_cast<long long>(n));
     const struct {
         const char* name;
         float shown;

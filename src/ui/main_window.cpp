@@ -193,8 +193,15 @@ void TForm1::buildMenus() {
 }
 
 void TForm1::handle(void (MainForm::*handler)()) {
+    handle([handler](MainForm& core) { (core.*handler)(); });
+}
+
+// The handlers reach the core through a reference, never through a `this`
+// captured by a nested lambda: g++ 12's vptr sanitizer misreads that `this`
+// as the outer closure and reports a false error.
+void TForm1::handle(const std::function<void(MainForm&)>& handler) {
     MainForm& core = core_;
-    windows_.run([&core, handler] { (core.*handler)(); });
+    windows_.run([&core, &handler] { handler(core); });
 }
 
 void TForm1::connectEvents() {
@@ -202,73 +209,79 @@ void TForm1::connectEvents() {
     auto action = [this](const char* name) {
         return findChild<QAction*>(QString::fromLatin1(name));
     };
+    auto onClick = [this, &widget](const char* name, void (MainForm::*handler)()) {
+        connect(qobject_cast<QPushButton*>(widget(name)), &QPushButton::clicked, this,
+                [this, handler] { handle(handler); });
+    };
+    auto onTimeout = [this, &widget](const char* name, void (MainForm::*handler)()) {
+        connect(qobject_cast<QTimer*>(widget(name)), &QTimer::timeout, this,
+                [this, handler] { handle(handler); });
+    };
 
-    connect(qobject_cast<QPushButton*>(widget("Button1")), &QPushButton::clicked, this,
-            [this] { handle(&MainForm::Button1Click); });
-    connect(qobject_cast<QPushButton*>(widget("Button2")), &QPushButton::clicked, this,
-            [this] { handle(&MainForm::Button2Click); });
-    connect(qobject_cast<QTimer*>(widget("PingCollect")), &QTimer::timeout, this,
-            [this] { handle(&MainForm::PingCollectTimer); });
-    connect(qobject_cast<QTimer*>(widget("tmGraph")), &QTimer::timeout, this,
-            [this] { handle(&MainForm::tmGraphTimer); });
-    connect(qobject_cast<QTimer*>(widget("tmTraffCollect")), &QTimer::timeout, this,
-            [this] { handle(&MainForm::tmTraffCollectTimer); });
-    connect(qobject_cast<QTimer*>(widget("tmTGraph")), &QTimer::timeout, this,
-            [this] { handle(&MainForm::tmTGraphTimer); });
-    connect(qobject_cast<QPushButton*>(widget("Button3")), &QPushButton::clicked, this,
-            [this] { handle(&MainForm::Button3Click); });
-    connect(qobject_cast<QPushButton*>(widget("Button4")), &QPushButton::clicked, this,
-            [this] { handle(&MainForm::Button4Click); });
+    onClick("Button1", &MainForm::Button1Click);
+    onClick("Button2", &MainForm::Button2Click);
+    onClick("Button3", &MainForm::Button3Click);
+    onClick("Button4", &MainForm::Button4Click);
+    onTimeout("PingCollect", &MainForm::PingCollectTimer);
+    onTimeout("tmGraph", &MainForm::tmGraphTimer);
+    onTimeout("tmTraffCollect", &MainForm::tmTraffCollectTimer);
+    onTimeout("tmTGraph", &MainForm::tmTGraphTimer);
     for (const char* help : kHelpButtons) {
         connect(qobject_cast<QPushButton*>(widget(help)), &QPushButton::clicked, this,
-                [this, help] { windows_.run([this, help] { core_.bitPingClick(help); }); });
+                [this, help] { handle([help](MainForm& core) { core.bitPingClick(help); }); });
     }
 
     // The user's edits reach the model first, then the change handler runs.
     auto* host = qobject_cast<QComboBox*>(widget("host"));
     connect(host, &QComboBox::editTextChanged, this, [this, host](const QString& text) {
-        core_.host.text = text.toStdString();
-        core_.host.itemIndex = host->findText(text);
-        handle(&MainForm::hostChange);
+        const int index = host->findText(text);
+        handle([text = text.toStdString(), index](MainForm& core) {
+            core.host.text = text;
+            core.host.itemIndex = index;
+            core.hostChange();
+        });
     });
     for (const char* name : {"cbFic", "cbIf"}) {
-        auto* combo = qobject_cast<QComboBox*>(widget(name));
         const bool isIf = name == std::string_view("cbIf");
-        ComboBox& model = isIf ? core_.cbIf : core_.cbFic;
-        connect(combo, &QComboBox::activated, this, [this, &model, isIf](int index) {
-            windows_.run([this, &model, isIf, index] {
-                model.select(index);
-                if (isIf) core_.cbIfChange();
-            });
-        });
+        connect(qobject_cast<QComboBox*>(widget(name)), &QComboBox::activated, this,
+                [this, isIf](int index) {
+                    handle([isIf, index](MainForm& core) {
+                        (isIf ? core.cbIf : core.cbFic).select(index);
+                        if (isIf) core.cbIfChange();
+                    });
+                });
     }
     struct TrackBarEvent {
         const char* name;
-        TrackBar* model;
+        TrackBar MainFormControls::*model;
         void (MainForm::*change)();
     };
-    const TrackBarEvent trackBars[] = {{"tbHech", &core_.tbHech, &MainForm::tbHechChange},
-                                       {"tbEch", &core_.tbEch, &MainForm::tbEchChange},
-                                       {"tbHechT", &core_.tbHechT, nullptr},
-                                       {"tbEchT", &core_.tbEchT, &MainForm::tbEchTChange}};
+    const TrackBarEvent trackBars[] = {
+        {"tbHech", &MainFormControls::tbHech, &MainForm::tbHechChange},
+        {"tbEch", &MainFormControls::tbEch, &MainForm::tbEchChange},
+        {"tbHechT", &MainFormControls::tbHechT, nullptr},
+        {"tbEchT", &MainFormControls::tbEchT, &MainForm::tbEchTChange}};
     for (const TrackBarEvent& t : trackBars) {
-        connect(qobject_cast<QSlider*>(widget(t.name)), &QSlider::valueChanged, this, [this, t](int value) {
-            windows_.run([this, t, value] {
-                t.model->position = value;
-                if (t.change) (core_.*t.change)();
-            });
-        });
+        connect(qobject_cast<QSlider*>(widget(t.name)), &QSlider::valueChanged, this,
+                [this, t](int value) {
+                    handle([t, value](MainForm& core) {
+                        (core.*t.model).position = value;
+                        if (t.change) (core.*t.change)();
+                    });
+                });
     }
-    const std::pair<const char*, CheckBox*> checkBoxes[] = {{"autoech", &core_.autoech},
-                                                            {"autoechT", &core_.autoechT}};
+    const std::pair<const char*, CheckBox MainFormControls::*> checkBoxes[] = {
+        {"autoech", &MainFormControls::autoech}, {"autoechT", &MainFormControls::autoechT}};
     for (const auto& [name, model] : checkBoxes) {
         connect(qobject_cast<QCheckBox*>(widget(name)), &QCheckBox::toggled, this,
-                [this, model = model](bool on) { windows_.run([model, on] { model->checked = on; }); });
+                [this, model = model](bool on) {
+                    handle([model, on](MainForm& core) { (core.*model).checked = on; });
+                });
     }
     connect(qobject_cast<QCheckBox*>(widget("burst")), &QCheckBox::toggled, this, [this](bool on) {
-        windows_.run([this, on] {
-            core_.burst.checked = on;
-            core_.burstClick();
+        handle([on](MainForm& core) {
+            core.burst.checked = on;
+            core.burstClick();
         });
     });
     // The unit buttons exclude each other: the one that became checked
@@ -277,16 +290,17 @@ void TForm1::connectEvents() {
         connect(qobject_cast<QRadioButton*>(widget(name)), &QRadioButton::toggled, this,
                 [this, name](bool on) {
                     if (!on) return;
-                    windows_.run([this, name] {
-                        core_.rbKos.checked = name == std::string_view("rbKos");
-                        core_.RadioButton2.checked = !core_.rbKos.checked;
-                        core_.rbKosClick(name);
+                    handle([name](MainForm& core) {
+                        core.rbKos.checked = name == std::string_view("rbKos");
+                        core.RadioButton2.checked = !core.rbKos.checked;
+                        core.rbKosClick(name);
                     });
                 });
     }
 
     connect(action("Quitter1"), &QAction::triggered, this, &QWidget::close);
-    connect(action("Configurer1"), &QAction::triggered, this, [this] { handle(&MainForm::Configurer1Click); });
+    connect(action("Configurer1"), &QAction::triggered, this,
+            [this] { handle(&MainForm::Configurer1Click); });
     connect(action("Vrfierauthenticit1"), &QAction::triggered, this,
             [this] { handle(&MainForm::Vrfierauthenticit1Click); });
     connect(action("N1"), &QAction::triggered, this, [this] { handle(&MainForm::N1Click); });

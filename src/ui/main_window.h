@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 
 #include "core/main_form.h"
@@ -30,6 +31,7 @@ private:
     void buildMenus();
     void connectEvents();
     void handle(void (MainForm::*handler)());
+    void handle(const std::function<void(MainForm&)>& handler);
 
     ProgramWindows& windows_;
     MainForm& core_;

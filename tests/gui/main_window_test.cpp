@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -115,6 +116,14 @@ private Q_SLOTS:
         QCOMPARE(caption("lbEch"), QStringLiteral("2"));
         QCOMPARE(widget<QLabel>("lbPingZ")->palette().color(QPalette::WindowText),
                  QColor(255, 0, 0));
+        // The graph's tick draws the samples into the picture the window shows.
+        QMetaObject::invokeMethod(ulz::ui::Form1->findChild<QTimer*>(QStringLiteral("tmGraph")),
+                                  "timeout");
+        const QImage graph = widget<QLabel>("pingraph")->pixmap().toImage();
+        QCOMPARE(graph.size(), QSize(375, 119));
+        QCOMPARE(QColor(graph.pixel(374, 118)), QColor(0, 128, 0));
+        QCOMPARE(QColor(graph.pixel(374, 0)), QColor(Qt::white));
+        QCOMPARE(QColor(graph.pixel(0, 118)), QColor(Qt::white));
         collectTick();
         QCOMPARE(caption("lbAct"), QStringLiteral("Timeout"));
         collectTick();
