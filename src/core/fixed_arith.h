@@ -18,7 +18,8 @@ inline std::int32_t truncateToInt32(double x) {
 
 // h - c * scale in extended precision, as the graphs place a bar's top row.
 inline long double heightMinusScaled(int h, std::int32_t c, float scale) {
-    return static_cast<long double>(h) - static_cast<long double>(c) * static_cast<long double>(scale);
+    return static_cast<long double>(h) -
+           static_cast<long double>(c) * static_cast<long double>(scale);
 }
 
 // Extended precision to a signed 32-bit integer, truncating toward zero.
@@ -31,7 +32,9 @@ inline std::int32_t truncateToInt32(long double x) {
 
 // A single-precision variable assigned from an expression that was evaluated
 // in extended precision: the one rounding happens at the store.
-inline float storeSingle(long double x) { return static_cast<float>(x); }
+inline float storeSingle(long double x) {
+    return static_cast<float>(x);
+}
 
 // One partial result of a single-precision sum: the addition in extended
 // precision, the result stored back as a single.
@@ -41,7 +44,9 @@ inline float addSingle(float sum, long double addend) {
 
 // floor of an expression evaluated in extended precision, which goes through
 // double on its way to floor (so 97.99999999999999999 becomes 98 first).
-inline double floorViaDouble(long double x) { return std::floor(static_cast<double>(x)); }
+inline double floorViaDouble(long double x) {
+    return std::floor(static_cast<double>(x));
+}
 
 // An interface counter sample in hundredths of a ko: ((now - last) * 100) >> 10
 // with the subtraction, the product and the shift all in unsigned 32 bits, so

@@ -74,7 +74,8 @@ struct MainFormControls {
     // Calls f(name, control) for every control, with the window's object names.
     template <class F>
     void forEachControl(F&& f) {
-        f("gpPing", gpPing), f("pingraph", pingraph), f("Button1", Button1), f("Button2", Button2), f("host", host);
+        f("gpPing", gpPing), f("pingraph", pingraph), f("Button1", Button1), f("Button2", Button2),
+            f("host", host);
         f("tbHech", tbHech), f("autoech", autoech), f("tbEch", tbEch);
         f("lbMin", lbMin), f("lbMoy", lbMoy), f("lbMax", lbMax), f("lbAct", lbAct);
         f("lbEch", lbEch), f("lbCoup", lbCoup), f("lbPingZ", lbPingZ);

@@ -16,8 +16,8 @@ constexpr int kClientWidth = 785;
 constexpr int kClientHeight = 377;
 
 // A label beside a figure: caption on the left at x, figure at x + offset.
-void figureRow(QWidget* parent, const char* captionName, const QString& caption, const char* figureName,
-               int x, int y, int offset) {
+void figureRow(QWidget* parent, const char* captionName, const QString& caption,
+               const char* figureName, int x, int y, int offset) {
     makeLabel(parent, captionName, caption, x, y);
     makeLabel(parent, figureName, QString(), x + offset, y, 70, 13);
 }
@@ -38,7 +38,8 @@ TForm1::TForm1(ProgramWindows& windows, MainForm& core) : windows_(windows), cor
 
     makeLogo(client);
     auto* year = client->findChild<QLabel*>(QStringLiteral("Label11"));
-    makeLabel(client, "Label35", QStringLiteral("by Tovrin"), year->x() + 4, year->y() + year->height() + 2);
+    makeLabel(client, "Label35", QStringLiteral("by Tovrin"), year->x() + 4,
+              year->y() + year->height() + 2);
 
     buildPingGroup(client);
     buildDebitGroup(client);

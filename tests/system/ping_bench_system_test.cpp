@@ -67,7 +67,9 @@ private Q_SLOTS:
         std::vector<std::pair<QString, double>> averages;
         for (auto it = hostBlock.globalMatch(report); it.hasNext();) {
             const auto m = it.next();
-            averages.emplace_back(m.captured(1), m.captured(2).replace(QLatin1Char(','), QLatin1Char('.')).toDouble());
+            averages.emplace_back(
+                m.captured(1),
+                m.captured(2).replace(QLatin1Char(','), QLatin1Char('.')).toDouble());
         }
         QCOMPARE(averages.size(), std::size_t{3});
         const std::pair<QByteArray, double> expected[] = {{h20, 20}, {h30, 30}, {h40, 40}};
@@ -80,7 +82,8 @@ private Q_SLOTS:
         // The final figures and the certificate, typed into the verification window.
         const QRegularExpression finalBlock(QStringLiteral(
             "       Minimum : (\\S+)ms\\n       Moyenne : (\\S+)ms\\n       Maximum : (\\S+)ms\\n"
-            "       Coupures : (\\S+)s\\n\\n  Score : (\\S+) PingZelk\\n\\nCertificat d'authenticité : (\\S+)$"));
+            "       Coupures : (\\S+)s\\n\\n  Score : (\\S+) PingZelk\\n\\nCertificat "
+            "d'authenticité : (\\S+)$"));
         const auto f = finalBlock.match(report);
         QVERIFY2(f.hasMatch(), "final block");
         ulz::ui::Form1->findChild<QAction*>(QStringLiteral("Vrfierauthenticit1"))->trigger();

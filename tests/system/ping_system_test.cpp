@@ -32,7 +32,6 @@ std::string env(const char* name) {
     return value ? value : "";
 }
 
-
 // The socket kind the runner's current setting lets root use, or none when
 // the binary runs without any ICMP permission.
 struct Mode {

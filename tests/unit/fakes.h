@@ -6,8 +6,8 @@
 #include <deque>
 #include <functional>
 #include <map>
-#include <ostream>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>

@@ -152,6 +152,25 @@ TEST_F(PingBenchTest, StopByTheUserLeavesTheReportUnfinished) {
     EXPECT_EQ(report(), kOpening);
 }
 
+TEST_F(PingBenchTest, UnresolvableHostHoldsTheRunUntilTheUserStopsIt) {
+    start({"hote-a", "nulle-part.invalid"});
+    ticks(10, 20);
+    ASSERT_EQ(program.pinger.address, "nulle-part.invalid");
+    for (int i = 0; i < 30; ++i) {
+        form().PingCollectTimer();
+        program.pinger.noReply();
+    }
+    EXPECT_EQ(form().host.itemIndex, 1);
+    EXPECT_EQ(form().Button2.caption, "Arrêter");
+    EXPECT_FALSE(app().Result.window.visible);
+    form().Button2Click();
+    EXPECT_EQ(form().Button2.caption, "Démarrer PingZelk");
+    EXPECT_TRUE(form().Button1.enabled);
+    EXPECT_TRUE(form().gpDebit.enabled);
+    EXPECT_FALSE(form().PingCollect.enabled);
+    EXPECT_FALSE(app().Result.window.visible);
+}
+
 TEST_F(PingBenchTest, EmptyHostListEndsAfterOneBlockOnTheTypedHost) {
     form().host.text = "hote-tapee";
     start({});
