@@ -2,6 +2,7 @@
 // through the event loop, captured message boxes, settings in a temp folder.
 #pragma once
 
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <deque>
@@ -12,6 +13,7 @@
 #include "../unit/fake_interface_table.h"
 #include "core/app.h"
 #include "platform/file_ini.h"
+#include "ui/main_window.h"
 #include "ui/message_box.h"
 #include "ui/program_windows.h"
 
@@ -38,6 +40,16 @@ public:
     int sent = 0;
     std::string address;
 };
+
+// A control of the main window by its object name; the test stops when it is missing.
+template <class W = QWidget>
+W* formWidget(const char* name) {
+    auto* w = ui::Form1->findChild<W*>(QString::fromLatin1(name));
+    if (!w) qFatal("no widget %s", name);
+    return w;
+}
+
+inline QString formCaption(const char* name) { return formWidget<QLabel>(name)->text(); }
 
 struct CapturedMessage {
     ui::MessageKind kind;

@@ -29,11 +29,9 @@ private:
 
     template <class W = QWidget>
     W* widget(const char* name) {
-        auto* w = ulz::ui::Form1->findChild<W*>(QString::fromLatin1(name));
-        if (!w) qFatal("no widget %s", name);
-        return w;
+        return ulz::testing::formWidget<W>(name);
     }
-    QString caption(const char* name) { return widget<QLabel>(name)->text(); }
+    QString caption(const char* name) { return ulz::testing::formCaption(name); }
     // One tick of the collection timer, and the reply it waits for.
     void collectTick() {
         auto* timer = ulz::ui::Form1->findChild<QTimer*>(QStringLiteral("PingCollect"));

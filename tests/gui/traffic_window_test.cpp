@@ -21,11 +21,9 @@ private:
 
     template <class W = QWidget>
     W* widget(const char* name) {
-        auto* w = ulz::ui::Form1->findChild<W*>(QString::fromLatin1(name));
-        if (!w) qFatal("no widget %s", name);
-        return w;
+        return ulz::testing::formWidget<W>(name);
     }
-    QString caption(const char* name) { return widget<QLabel>(name)->text(); }
+    QString caption(const char* name) { return ulz::testing::formCaption(name); }
     QTimer* timer(const char* name) { return widget<QTimer>(name); }
     ulz::MainForm& form() { return program->app->Form1; }
     ulz::InterfaceRow& chosen() { return program->interfaces.rows[2]; }
