@@ -31,12 +31,15 @@ done
 for tool in tc script; do
     command -v "$tool" >/dev/null || { echo "$tool is not installed" >&2; exit 2; }
 done
-[[ -x /usr/bin/time ]] || { echo "GNU time (package time) is not installed" >&2; exit 2; }
 ulz_netns_available || exit 77
-if ! command -v bmon >/dev/null; then
-    echo "installing bmon from Debian's repositories"
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends bmon >/dev/null ||
-        { echo "cannot install bmon" >&2; exit 2; }
+# bmon to compare with, GNU time to measure both: from Debian when missing.
+missing=()
+command -v bmon >/dev/null || missing+=(bmon)
+[[ -x /usr/bin/time ]] || missing+=(time)
+if [[ ${#missing[@]} -gt 0 ]]; then
+    echo "installing ${missing[*]} from Debian's repositories"
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" \
+        >/dev/null || { echo "cannot install ${missing[*]}" >&2; exit 2; }
 fi
 
 ulz_netns_begin
@@ -45,9 +48,13 @@ for name in client server; do
     ulz_netns_sysctl "$name" net.ipv6.conf.all.disable_ipv6=1 net.ipv6.conf.default.disable_ipv6=1
 done
 ulz_netns_link client server 1
-shaping=(root tbf rate 4mbit burst 4kb latency 200ms)
+# As in tests/system/run_traffic_system.sh: a bucket that tolerates a late
+# timer, and one segment per packet so that the counters see what the shaper charges.
+shaping=(root tbf rate 4mbit burst 32kb latency 200ms)
 ulz_netns_exec client tc qdisc add dev v1-server "${shaping[@]}" || ulz_netns_fail "tc in client"
 ulz_netns_exec server tc qdisc add dev v1-client "${shaping[@]}" || ulz_netns_fail "tc in server"
+ulz_netns_exec client ip link set dev v1-server gso_max_segs 1 || ulz_netns_fail "gso in client"
+ulz_netns_exec server ip link set dev v1-client gso_max_segs 1 || ulz_netns_fail "gso in server"
 ifname=v1-server
 server_addr=$(ulz_netns_addr 1 2)
 out=$ULZ_NETNS_TMP

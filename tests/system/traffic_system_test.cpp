@@ -69,17 +69,21 @@ public:
         at.sin_family = AF_INET;
         at.sin_port = htons(static_cast<std::uint16_t>(port));
         ::inet_pton(AF_INET, host.c_str(), &at.sin_addr);
-        for (const char kind : {'D', 'U'}) {
+        // Several flows each way keep the shaper's queue full: one TCP flow
+        // alone leaves gaps on a busy machine (small queues per socket).
+        for (const char kind : {'D', 'D', 'D', 'U', 'U', 'U'}) {
             const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-            const timeval t{0, 200 * 1000};
-            ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &t, sizeof t);
-            ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &t, sizeof t);
+            // The handshake may wait behind the flows already running (up to
+            // the shaper's 200 ms of queue): the time-outs come after it.
             if (::connect(fd, reinterpret_cast<const sockaddr*>(&at), sizeof at) != 0 ||
                 ::send(fd, &kind, 1, MSG_NOSIGNAL) != 1) {
                 ::close(fd);
                 failed = true;
                 continue;
             }
+            const timeval t{0, 200 * 1000};
+            ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &t, sizeof t);
+            ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &t, sizeof t);
             flows_.emplace_back([this, fd, kind] {
                 std::vector<char> chunk(64 * 1024, 'x');
                 while (!stop_) {
