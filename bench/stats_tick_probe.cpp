@@ -2,11 +2,8 @@
 // ICMP layer against one host, and prints the collection tick period, the
 // last figures, and the CPU time and peak memory of the run.
 //   ulz_stats_tick_probe HOST TICKS
-#include <sys/resource.h>
-
 #include <QApplication>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -14,13 +11,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "core/app.h"
-#include "platform/file_ini.h"
-#include "platform/linux_interface_table.h"
-#include "platform/linux_pinger.h"
+#include "offscreen_program.h"
 #include "ui/main_window.h"
-#include "ui/message_box.h"
-#include "ui/program_windows.h"
 
 int main(int argc, char* argv[]) {
     if (argc < 3) {
@@ -31,17 +23,9 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     const int ticks = std::atoi(argv[2]);
 
-    QTemporaryDir dir;
-    ulz::FileIni config(dir.filePath(QStringLiteral("config.ini")).toStdString());
-    ulz::FileIni perso(dir.filePath(QStringLiteral("perso.ini")).toStdString());
-    ulz::ui::QtMessages messages;
-    ulz::ui::setMessageHook([](ulz::ui::MessageKind, const QString& text) {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    });
-    ulz::LinuxPinger pinger(&ulz::ui::ProgramWindows::post);
-    ulz::LinuxInterfaceTable interfaces;
-    ulz::App app(ulz::Services{pinger, messages, config, perso, interfaces});
-    ulz::ui::ProgramWindows windows(app);
+    ulz::bench::OffscreenProgram program;
+    ulz::App& app = program.app;
+    ulz::ui::ProgramWindows& windows = program.windows;
 
     windows.run([&] {
         app.Form1.host.text = argv[1];
@@ -49,7 +33,7 @@ int main(int argc, char* argv[]) {
         app.Form1.Button1Click();
     });
 
-    using Clock = std::chrono::steady_clock;
+    using ulz::bench::Clock;
     std::vector<Clock::time_point> stamps;
     auto* timer = ulz::ui::Form1->findChild<QTimer*>(QStringLiteral("PingCollect"));
     QObject::connect(timer, &QTimer::timeout, [&] {
@@ -58,29 +42,17 @@ int main(int argc, char* argv[]) {
     });
     QApplication::exec();
 
-    std::vector<double> periods;
-    for (std::size_t i = 1; i < stamps.size(); ++i) {
-        periods.push_back(
-            std::chrono::duration<double, std::milli>(stamps[i] - stamps[i - 1]).count());
-    }
-    const double total =
-        std::chrono::duration<double, std::milli>(stamps.back() - stamps.front()).count();
-    const double mean = total / static_cast<double>(periods.size());
-    std::sort(periods.begin(), periods.end());
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const double cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                       (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    const ulz::bench::Periods p = ulz::bench::periodsOf(stamps);
     auto caption = [](const char* name) {
         return ulz::ui::Form1->findChild<QLabel*>(QString::fromLatin1(name))->text();
     };
-    std::printf("ticks %zu mean_period_ms %.3f error_pct %.4f min_ms %.3f max_ms %.3f\n",
-                periods.size(), mean, (mean - 1000.0) / 10.0, periods.front(), periods.back());
+    std::printf("ticks %zu mean_period_ms %.3f error_pct %.4f min_ms %.3f max_ms %.3f\n", p.count,
+                p.mean, (p.mean - 1000.0) / 10.0, p.shortest, p.longest);
     std::printf("figures lbAct=%s lbMin=%s lbMoy=%s lbMax=%s lbEch=%s lbCoup=%s lbPingZ=%s\n",
                 qPrintable(caption("lbAct")), qPrintable(caption("lbMin")),
                 qPrintable(caption("lbMoy")), qPrintable(caption("lbMax")),
                 qPrintable(caption("lbEch")), qPrintable(caption("lbCoup")),
                 qPrintable(caption("lbPingZ")));
-    std::printf("cpu_s %.3f peak_rss_kb %ld\n", cpu, usage.ru_maxrss);
+    std::printf("cpu_s %.3f peak_rss_kb %ld\n", ulz::bench::cpuSeconds(), ulz::bench::peakRssKb());
     return 0;
 }

@@ -6,82 +6,30 @@
 //   ulz_traffic_probe IFNAME SECONDS [--hidden]
 // --hidden keeps the main window hidden, so nothing is painted: the cost of
 // the analysis and the event loop alone.
-#include <sys/resource.h>
-
 #include <QApplication>
 #include <QLabel>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "core/app.h"
-#include "platform/file_ini.h"
-#include "platform/linux_interface_table.h"
-#include "platform/linux_pinger.h"
+#include "kernel_counters.h"
+#include "offscreen_program.h"
 #include "ui/main_window.h"
-#include "ui/message_box.h"
-#include "ui/program_windows.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-struct Bytes {
-    std::uint64_t rx = 0, tx = 0;
-};
-
-std::optional<Bytes> kernelBytes(const std::string& name) {
-    std::ifstream dev("/proc/net/dev");
-    std::string line;
-    while (std::getline(dev, line)) {
-        const std::size_t colon = line.find(':');
-        if (colon == std::string::npos) continue;
-        std::string ifname = line.substr(0, colon);
-        ifname.erase(0, ifname.find_first_not_of(' '));
-        if (ifname != name) continue;
-        std::istringstream fields(line.substr(colon + 1));
-        std::uint64_t v[9] = {};
-        for (auto& x : v) fields >> x;
-        return Bytes{v[0], v[8]};
-    }
-    return std::nullopt;
-}
-
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-struct Periods {
-    double mean = 0, shortest = 0, longest = 0;
-    std::size_t count = 0;
-};
-
-Periods periodsOf(const std::vector<Clock::time_point>& stamps) {
-    Periods p;
-    if (stamps.size() < 2) return p;
-    std::vector<double> ms;
-    for (std::size_t i = 1; i < stamps.size(); ++i) {
-        ms.push_back(std::chrono::duration<double, std::milli>(stamps[i] - stamps[i - 1]).count());
-    }
-    p.count = ms.size();
-    p.mean = std::chrono::duration<double, std::milli>(stamps.back() - stamps.front()).count() /
-             static_cast<double>(ms.size());
-    p.shortest = *std::min_element(ms.begin(), ms.end());
-    p.longest = *std::max_element(ms.begin(), ms.end());
-    return p;
-}
+using ulz::bench::Clock;
+using ulz::bench::cpuSeconds;
+using ulz::bench::Periods;
+using ulz::bench::periodsOf;
+using ulz::testing::KernelCounters;
+using ulz::testing::kernelCounters;
 
 // The average the analysis defines for `bytes` carried by the ticks whose
 // samples are still in slots 0 to P (all but the first tick while n <= P + 1),
@@ -105,18 +53,9 @@ int main(int argc, char* argv[]) {
     const int seconds = std::atoi(argv[2]);
     const bool hidden = argc > 3 && std::string(argv[3]) == "--hidden";
 
-    QTemporaryDir dir;
-    ulz::FileIni config(dir.filePath(QStringLiteral("config.ini")).toStdString());
-    ulz::FileIni perso(dir.filePath(QStringLiteral("perso.ini")).toStdString());
-    ulz::ui::QtMessages messages;
-    ulz::ui::setMessageHook([](ulz::ui::MessageKind, const QString& text) {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    });
-    ulz::LinuxPinger pinger(&ulz::ui::ProgramWindows::post);
-    ulz::LinuxInterfaceTable interfaces;
-    ulz::App app(ulz::Services{pinger, messages, config, perso, interfaces});
-    ulz::ui::ProgramWindows windows(app);
-    ulz::MainForm& form = app.Form1;
+    ulz::bench::OffscreenProgram program;
+    ulz::ui::ProgramWindows& windows = program.windows;
+    ulz::MainForm& form = program.app.Form1;
 
     int position = -1;
     for (std::size_t i = 0; i < form.cbIf.items.size(); ++i) {
@@ -137,7 +76,7 @@ int main(int argc, char* argv[]) {
 
     // Connected after the window's own handlers: these run right after each tick.
     std::vector<Clock::time_point> collects, graphs;
-    Bytes first, last;
+    KernelCounters first, last;
     const int ticksPerSecond = 1000 / form.tmTraffCollect.intervalMs;
     const std::size_t wanted = static_cast<std::size_t>(seconds * ticksPerSecond);
     // The last tick's slots 0 to P hold the samples of ticks wanted - P to
@@ -148,9 +87,9 @@ int main(int argc, char* argv[]) {
     auto* graph = ulz::ui::Form1->findChild<QTimer*>(QStringLiteral("tmTGraph"));
     QObject::connect(collector, &QTimer::timeout, [&] {
         collects.push_back(Clock::now());
-        if (collects.size() == baseTick) first = kernelBytes(ifname).value_or(Bytes{});
+        if (collects.size() == baseTick) first = kernelCounters(ifname).value_or(KernelCounters{});
         if (collects.size() == wanted) {
-            last = kernelBytes(ifname).value_or(Bytes{});
+            last = kernelCounters(ifname).value_or(KernelCounters{});
             QApplication::quit();
         }
     });
@@ -190,9 +129,7 @@ int main(int argc, char* argv[]) {
         qPrintable(caption("lbPerfd")), qPrintable(caption("lbPerfu")),
         qPrintable(caption("lbMaxd")), qPrintable(caption("lbMaxu")),
         qPrintable(caption("lbTraffic")), qPrintable(caption("Label23")));
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
     std::printf("cpu_total_s %.3f cpu_run_s %.3f peak_rss_kb %ld\n", cpuSeconds(), cpuRun,
-                usage.ru_maxrss);
+                ulz::bench::peakRssKb());
     return 0;
 }

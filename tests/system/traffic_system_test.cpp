@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "../unit/fakes.h"
+#include "kernel_counters.h"
 #include "platform/linux_interface_table.h"
 
 namespace ulz {
@@ -35,27 +36,8 @@ std::string env(const char* name) {
     return value ? value : "";
 }
 
-struct KernelCounters {
-    std::uint64_t rx = 0, tx = 0;
-};
-
-// The interface's 64-bit byte counters as /proc/net/dev gives them.
-std::optional<KernelCounters> kernelCounters(const std::string& name) {
-    std::ifstream dev("/proc/thread-self/net/dev");
-    std::string line;
-    while (std::getline(dev, line)) {
-        const std::size_t colon = line.find(':');
-        if (colon == std::string::npos) continue;
-        std::string ifname = line.substr(0, colon);
-        ifname.erase(0, ifname.find_first_not_of(' '));
-        if (ifname != name) continue;
-        std::istringstream fields(line.substr(colon + 1));
-        std::uint64_t v[9] = {};
-        for (auto& x : v) fields >> x;
-        return KernelCounters{v[0], v[8]};
-    }
-    return std::nullopt;
-}
+using testing::KernelCounters;
+using testing::kernelCounters;
 
 // Bulk TCP both ways with the ulz_traffic_peer server, until destroyed.
 class BulkTraffic {
